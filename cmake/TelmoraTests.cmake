@@ -1,0 +1,21 @@
+# Every <name>_test.cpp in a layer's tests/ folder is one test program.
+# A name ending in _threads_test runs threads and is also run under
+# ThreadSanitizer; a name ending in _gui_test needs Qt (offscreen).
+function(telmora_folder_tests folder)
+  cmake_parse_arguments(F "" "" "LIBS" ${ARGN})
+  file(GLOB tests CONFIGURE_DEPENDS ${folder}/*_test.cpp)
+  foreach(src IN LISTS tests)
+    get_filename_component(name ${src} NAME_WE)
+    set(flags)
+    if(name MATCHES "_threads_test$")
+      list(APPEND flags THREADS)
+    endif()
+    if(name MATCHES "_gui_test$")
+      if(NOT TELMORA_WITH_QT)
+        continue()
+      endif()
+      list(APPEND flags GUI)
+    endif()
+    telmora_test(${name} ${flags} SOURCES ${src} LIBS ${F_LIBS})
+  endforeach()
+endfunction()
