@@ -27,6 +27,15 @@ std::any TComponent::MethodAddress(const AnsiString& name) const {
   return it == methods_.end() ? std::any() : it->second;
 }
 
+AnsiString TComponent::BoundMethodName(const AnsiString& eventName) const {
+  auto it = bindings_.find(eventName);
+  return it == bindings_.end() ? AnsiString() : it->second;
+}
+
+void TComponent::RememberBinding(const AnsiString& eventName, const AnsiString& methodName) {
+  bindings_[eventName] = methodName;
+}
+
 void TComponent::PublishMethod(const AnsiString& name, std::any method) { methods_[name] = std::move(method); }
 
 int TStrings::Add(const AnsiString& text) {

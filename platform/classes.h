@@ -51,6 +51,11 @@ class TComponent {
   // A published method, type-erased; holds a TMethod<...> bound to this object.
   std::any MethodAddress(const AnsiString& name) const;
 
+  // The name of the published method a form description bound to an event,
+  // so that writing the description gives it back.
+  AnsiString BoundMethodName(const AnsiString& eventName) const;
+  void RememberBinding(const AnsiString& eventName, const AnsiString& methodName);
+
  protected:
   void PublishMethod(const AnsiString& name, std::any method);
 
@@ -60,6 +65,7 @@ class TComponent {
   TComponent* owner_;
   std::vector<TComponent*> components_;
   std::map<AnsiString, std::any> methods_;
+  std::map<AnsiString, AnsiString> bindings_;
 };
 
 // Binds a published method of `root` into an event slot, checking its type.
@@ -70,6 +76,20 @@ void BindPublishedMethod(Event& slot, const TComponent& root, const AnsiString& 
   const Event* method = std::any_cast<Event>(&found);
   if (!method) throw Exception("Method '" + methodName + "' has the wrong signature");
   slot = *method;
+}
+
+// The published-property entry of an event slot.
+template <class Event>
+TPublishedProperty EventProperty(TComponent& self, const AnsiString& name, Event& slot) {
+  TPublishedProperty p;
+  p.name = name;
+  p.kind = TPublishedProperty::Kind::Event;
+  p.get = [&self, &slot, name] { return slot.Assigned() ? self.BoundMethodName(name) : AnsiString(); };
+  p.bind = [&self, &slot, name](const TComponent& root, const AnsiString& method) {
+    BindPublishedMethod(slot, root, method);
+    self.RememberBinding(name, method);
+  };
+  return p;
 }
 
 // A string list. Views observe it through OnChange.

@@ -38,21 +38,3 @@ int MessageBox(HWND owner, const char* text, const char* caption, UINT flags);
 void ShowMessage(const AnsiString& text);
 bool InputQuery(const AnsiString& caption, const AnsiString& prompt, AnsiString& value);
 
-// Modal results.
-constexpr int mrNone = 0;
-constexpr int mrOk = 1;
-constexpr int mrCancel = 2;
-
-// A form's behaviour, apart from any view. A view sets ModalResult when a
-// button closes the form and asks CloseQuery before it closes.
-class TCustomForm {
- public:
-  virtual ~TCustomForm() = default;
-  AnsiString Caption;
-  int ModalResult = mrNone;
-  virtual void FormShow() {}
-  virtual void FormCloseQuery(bool& canClose) { canClose = true; }
-  // The kind of form, so a face can pick the view that renders it.
-  virtual AnsiString ClassName() const = 0;
-  int ShowModal() { ModalResult = mrNone; return platform::UI().ShowModal(*this); }
-};

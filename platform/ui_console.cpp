@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "platform/forms.h"
 #include "platform/thread.h"
 
 int TConsoleUI::MessageBox(const AnsiString& text, const AnsiString& caption, UINT flags) {
@@ -48,7 +49,7 @@ int TConsoleUI::ShowModal(TCustomForm& form) {
       result = mrCancel;
       return;
     }
-    form.FormShow();
+    form.DoShow();
     result = it->second(form, *this);
   });
   return result;

@@ -1,5 +1,6 @@
 #include "platform/ui_scripted.h"
 
+#include "platform/forms.h"
 #include "platform/kernel.h"
 #include "platform/thread.h"
 
@@ -52,7 +53,7 @@ int TScriptedUI::ShowModal(TCustomForm& form) {
         dialogs_.pop_front();
       }
     }
-    form.FormShow();
+    form.DoShow();
     // The operator acts until the form agrees to close; each refused close
     // takes the next scripted action, and running out of them cancels.
     for (;;) {
@@ -63,9 +64,7 @@ int TScriptedUI::ShowModal(TCustomForm& form) {
         form.ModalResult = mrCancel;
       }
       if (form.ModalResult == mrNone) form.ModalResult = mrCancel;
-      bool canClose = true;
-      form.FormCloseQuery(canClose);
-      if (canClose) break;
+      if (form.CloseQuery()) break;
       std::lock_guard lock(mutex_);
       operatorPart = nullptr;
       if (!dialogs_.empty()) {
