@@ -1,0 +1,100 @@
+// Result codes of the line functions. 0 is success, a positive value is the
+// id of an asynchronous request (its outcome arrives as LINE_REPLY), and a
+// negative value is one of these codes: 0x80000000 + n, numbered as the API
+// numbers them (n = 4 and n = 49 are unassigned).
+#pragma once
+
+#include "platform/windef.h"
+
+constexpr LONG LINEERR_ALLOCATED = static_cast<LONG>(0x80000001);
+constexpr LONG LINEERR_BADDEVICEID = static_cast<LONG>(0x80000002);
+constexpr LONG LINEERR_BEARERMODEUNAVAIL = static_cast<LONG>(0x80000003);
+constexpr LONG LINEERR_CALLUNAVAIL = static_cast<LONG>(0x80000005);
+constexpr LONG LINEERR_COMPLETIONOVERRUN = static_cast<LONG>(0x80000006);
+constexpr LONG LINEERR_CONFERENCEFULL = static_cast<LONG>(0x80000007);
+constexpr LONG LINEERR_DIALBILLING = static_cast<LONG>(0x80000008);
+constexpr LONG LINEERR_DIALDIALTONE = static_cast<LONG>(0x80000009);
+constexpr LONG LINEERR_DIALPROMPT = static_cast<LONG>(0x8000000A);
+constexpr LONG LINEERR_DIALQUIET = static_cast<LONG>(0x8000000B);
+constexpr LONG LINEERR_INCOMPATIBLEAPIVERSION = static_cast<LONG>(0x8000000C);
+constexpr LONG LINEERR_INCOMPATIBLEEXTVERSION = static_cast<LONG>(0x8000000D);
+constexpr LONG LINEERR_INIFILECORRUPT = static_cast<LONG>(0x8000000E);
+constexpr LONG LINEERR_INUSE = static_cast<LONG>(0x8000000F);
+constexpr LONG LINEERR_INVALADDRESS = static_cast<LONG>(0x80000010);
+constexpr LONG LINEERR_INVALADDRESSID = static_cast<LONG>(0x80000011);
+constexpr LONG LINEERR_INVALADDRESSMODE = static_cast<LONG>(0x80000012);
+constexpr LONG LINEERR_INVALADDRESSSTATE = static_cast<LONG>(0x80000013);
+constexpr LONG LINEERR_INVALAPPHANDLE = static_cast<LONG>(0x80000014);
+constexpr LONG LINEERR_INVALAPPNAME = static_cast<LONG>(0x80000015);
+constexpr LONG LINEERR_INVALBEARERMODE = static_cast<LONG>(0x80000016);
+constexpr LONG LINEERR_INVALCALLCOMPLMODE = static_cast<LONG>(0x80000017);
+constexpr LONG LINEERR_INVALCALLHANDLE = static_cast<LONG>(0x80000018);
+constexpr LONG LINEERR_INVALCALLPARAMS = static_cast<LONG>(0x80000019);
+constexpr LONG LINEERR_INVALCALLPRIVILEGE = static_cast<LONG>(0x8000001A);
+constexpr LONG LINEERR_INVALCALLSELECT = static_cast<LONG>(0x8000001B);
+constexpr LONG LINEERR_INVALCALLSTATE = static_cast<LONG>(0x8000001C);
+constexpr LONG LINEERR_INVALCALLSTATELIST = static_cast<LONG>(0x8000001D);
+constexpr LONG LINEERR_INVALCARD = static_cast<LONG>(0x8000001E);
+constexpr LONG LINEERR_INVALCOMPLETIONID = static_cast<LONG>(0x8000001F);
+constexpr LONG LINEERR_INVALCONFCALLHANDLE = static_cast<LONG>(0x80000020);
+constexpr LONG LINEERR_INVALCONSULTCALLHANDLE = static_cast<LONG>(0x80000021);
+constexpr LONG LINEERR_INVALCOUNTRYCODE = static_cast<LONG>(0x80000022);
+constexpr LONG LINEERR_INVALDEVICECLASS = static_cast<LONG>(0x80000023);
+constexpr LONG LINEERR_INVALDEVICEHANDLE = static_cast<LONG>(0x80000024);
+constexpr LONG LINEERR_INVALDIALPARAMS = static_cast<LONG>(0x80000025);
+constexpr LONG LINEERR_INVALDIGITLIST = static_cast<LONG>(0x80000026);
+constexpr LONG LINEERR_INVALDIGITMODE = static_cast<LONG>(0x80000027);
+constexpr LONG LINEERR_INVALDIGITS = static_cast<LONG>(0x80000028);
+constexpr LONG LINEERR_INVALEXTVERSION = static_cast<LONG>(0x80000029);
+constexpr LONG LINEERR_INVALGROUPID = static_cast<LONG>(0x8000002A);
+constexpr LONG LINEERR_INVALLINEHANDLE = static_cast<LONG>(0x8000002B);
+constexpr LONG LINEERR_INVALLINESTATE = static_cast<LONG>(0x8000002C);
+constexpr LONG LINEERR_INVALLOCATION = static_cast<LONG>(0x8000002D);
+constexpr LONG LINEERR_INVALMEDIALIST = static_cast<LONG>(0x8000002E);
+constexpr LONG LINEERR_INVALMEDIAMODE = static_cast<LONG>(0x8000002F);
+constexpr LONG LINEERR_INVALMESSAGEID = static_cast<LONG>(0x80000030);
+constexpr LONG LINEERR_INVALPARAM = static_cast<LONG>(0x80000032);
+constexpr LONG LINEERR_INVALPARKID = static_cast<LONG>(0x80000033);
+constexpr LONG LINEERR_INVALPARKMODE = static_cast<LONG>(0x80000034);
+constexpr LONG LINEERR_INVALPOINTER = static_cast<LONG>(0x80000035);
+constexpr LONG LINEERR_INVALPRIVSELECT = static_cast<LONG>(0x80000036);
+constexpr LONG LINEERR_INVALRATE = static_cast<LONG>(0x80000037);
+constexpr LONG LINEERR_INVALREQUESTMODE = static_cast<LONG>(0x80000038);
+constexpr LONG LINEERR_INVALTERMINALID = static_cast<LONG>(0x80000039);
+constexpr LONG LINEERR_INVALTERMINALMODE = static_cast<LONG>(0x8000003A);
+constexpr LONG LINEERR_INVALTIMEOUT = static_cast<LONG>(0x8000003B);
+constexpr LONG LINEERR_INVALTONE = static_cast<LONG>(0x8000003C);
+constexpr LONG LINEERR_INVALTONELIST = static_cast<LONG>(0x8000003D);
+constexpr LONG LINEERR_INVALTONEMODE = static_cast<LONG>(0x8000003E);
+constexpr LONG LINEERR_INVALTRANSFERMODE = static_cast<LONG>(0x8000003F);
+constexpr LONG LINEERR_LINEMAPPERFAILED = static_cast<LONG>(0x80000040);
+constexpr LONG LINEERR_NOCONFERENCE = static_cast<LONG>(0x80000041);
+constexpr LONG LINEERR_NODEVICE = static_cast<LONG>(0x80000042);
+constexpr LONG LINEERR_NODRIVER = static_cast<LONG>(0x80000043);
+constexpr LONG LINEERR_NOMEM = static_cast<LONG>(0x80000044);
+constexpr LONG LINEERR_NOREQUEST = static_cast<LONG>(0x80000045);
+constexpr LONG LINEERR_NOTOWNER = static_cast<LONG>(0x80000046);
+constexpr LONG LINEERR_NOTREGISTERED = static_cast<LONG>(0x80000047);
+constexpr LONG LINEERR_OPERATIONFAILED = static_cast<LONG>(0x80000048);
+constexpr LONG LINEERR_OPERATIONUNAVAIL = static_cast<LONG>(0x80000049);
+constexpr LONG LINEERR_RATEUNAVAIL = static_cast<LONG>(0x8000004A);
+constexpr LONG LINEERR_RESOURCEUNAVAIL = static_cast<LONG>(0x8000004B);
+constexpr LONG LINEERR_REQUESTOVERRUN = static_cast<LONG>(0x8000004C);
+constexpr LONG LINEERR_STRUCTURETOOSMALL = static_cast<LONG>(0x8000004D);
+constexpr LONG LINEERR_TARGETNOTFOUND = static_cast<LONG>(0x8000004E);
+constexpr LONG LINEERR_TARGETSELF = static_cast<LONG>(0x8000004F);
+constexpr LONG LINEERR_UNINITIALIZED = static_cast<LONG>(0x80000050);
+constexpr LONG LINEERR_USERUSERINFOTOOBIG = static_cast<LONG>(0x80000051);
+constexpr LONG LINEERR_REINIT = static_cast<LONG>(0x80000052);
+constexpr LONG LINEERR_ADDRESSBLOCKED = static_cast<LONG>(0x80000053);
+constexpr LONG LINEERR_BILLINGREJECTED = static_cast<LONG>(0x80000054);
+constexpr LONG LINEERR_INVALFEATURE = static_cast<LONG>(0x80000055);
+constexpr LONG LINEERR_NOMULTIPLEINSTANCE = static_cast<LONG>(0x80000056);
+
+// Results of the assisted call request (tapiRequestMakeCall).
+constexpr LONG TAPIERR_CONNECTED = 0;
+constexpr LONG TAPIERR_DROPPED = -1;
+constexpr LONG TAPIERR_NOREQUESTRECIPIENT = -2;
+constexpr LONG TAPIERR_REQUESTQUEUEFULL = -3;
+constexpr LONG TAPIERR_INVALDESTADDRESS = -4;
+constexpr LONG TAPIERR_INVALPOINTER = -18;
