@@ -1,0 +1,61 @@
+#!/usr/bin/env bash
+# One entry point for a fresh Debian 12 machine: installs what is missing,
+# configures and builds, then runs the bench or every test.
+#
+#   ./telmora.sh run [--console]   build and start the bench
+#   ./telmora.sh test              build and run all tests: plain, then under
+#                                  AddressSanitizer+UBSan, then the threading
+#                                  tests under ThreadSanitizer
+#   ./telmora.sh bench             build and run the benchmarks
+set -euo pipefail
+cd "$(dirname "$0")"
+
+packages=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev
+          qt6-base-dev libtomlplusplus-dev)
+
+install_missing() {
+  local missing=()
+  for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+  done
+  [ ${#missing[@]} -eq 0 ] && return
+  echo "Installing: ${missing[*]}"
+  local sudo=""
+  [ "$(id -u)" -ne 0 ] && sudo="sudo"
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}"
+}
+
+build() {
+  cmake --preset "$1" >/dev/null
+  cmake --build --preset "$1" -j "$(nproc)"
+}
+
+cmd="${1:-run}"
+shift || true
+install_missing
+case "$cmd" in
+  run)
+    build default
+    exec ./build/default/app/telmora "$@"
+    ;;
+  test)
+    build default
+    ctest --preset default
+    build asan
+    ASAN_OPTIONS="detect_leaks=1:abort_on_error=1" \
+      LSAN_OPTIONS="suppressions=$PWD/cmake/lsan.supp:print_suppressions=0" \
+      UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1" \
+      ctest --preset asan
+    build tsan
+    TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1" ctest --preset tsan
+    ;;
+  bench)
+    build default
+    for b in ./build/default/bench/*_bench; do "$b" "$@"; done
+    ;;
+  *)
+    echo "usage: $0 run [--console] | test | bench" >&2
+    exit 2
+    ;;
+esac
