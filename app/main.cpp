@@ -1,0 +1,45 @@
+// The program entry: the main form in a window when there is a display to
+// show it on, typed commands on the console otherwise (or with --console).
+#include <cstdlib>
+#include <cstring>
+#include <iostream>
+
+#include "app/FormTAPIMain.h"
+#include "app/console_face.h"
+#ifdef TELMORA_WITH_QT
+#include "app/qt/window_face.h"
+#endif
+
+namespace {
+
+std::unique_ptr<TCustomForm> CreateMainForm() { return std::make_unique<TForm1>(nullptr); }
+
+#ifdef TELMORA_WITH_QT
+bool IsSet(const char* name) {
+  const char* value = std::getenv(name);
+  return value && *value;
+}
+
+bool WantsWindow(int argc, char* argv[]) {
+  for (int i = 1; i < argc; ++i)
+    if (std::strcmp(argv[i], "--console") == 0) return false;
+  return IsSet("DISPLAY") || IsSet("WAYLAND_DISPLAY") || IsSet("QT_QPA_PLATFORM");
+}
+#endif
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+  try {
+#ifdef TELMORA_WITH_QT
+    if (WantsWindow(argc, argv)) return RunWindowFace(argc, argv, CreateMainForm);
+#else
+    (void)argc;
+    (void)argv;
+#endif
+    return RunConsoleFace(std::cin, CreateMainForm);
+  } catch (const Exception& e) {
+    ShowException(e);
+  }
+  return 0;
+}
