@@ -1,0 +1,230 @@
+#include "telephony/sim/names.h"
+
+#include <strings.h>
+
+namespace telephony::sim {
+namespace {
+
+struct Code {
+  const char* name;
+  LONG code;
+};
+
+const Code kLineErrors[] = {
+    {"LINEERR_ALLOCATED", LINEERR_ALLOCATED},
+    {"LINEERR_BADDEVICEID", LINEERR_BADDEVICEID},
+    {"LINEERR_BEARERMODEUNAVAIL", LINEERR_BEARERMODEUNAVAIL},
+    {"LINEERR_CALLUNAVAIL", LINEERR_CALLUNAVAIL},
+    {"LINEERR_COMPLETIONOVERRUN", LINEERR_COMPLETIONOVERRUN},
+    {"LINEERR_CONFERENCEFULL", LINEERR_CONFERENCEFULL},
+    {"LINEERR_DIALBILLING", LINEERR_DIALBILLING},
+    {"LINEERR_DIALDIALTONE", LINEERR_DIALDIALTONE},
+    {"LINEERR_DIALPROMPT", LINEERR_DIALPROMPT},
+    {"LINEERR_DIALQUIET", LINEERR_DIALQUIET},
+    {"LINEERR_INCOMPATIBLEAPIVERSION", LINEERR_INCOMPATIBLEAPIVERSION},
+    {"LINEERR_INCOMPATIBLEEXTVERSION", LINEERR_INCOMPATIBLEEXTVERSION},
+    {"LINEERR_INIFILECORRUPT", LINEERR_INIFILECORRUPT},
+    {"LINEERR_INUSE", LINEERR_INUSE},
+    {"LINEERR_INVALADDRESS", LINEERR_INVALADDRESS},
+    {"LINEERR_INVALADDRESSID", LINEERR_INVALADDRESSID},
+    {"LINEERR_INVALADDRESSMODE", LINEERR_INVALADDRESSMODE},
+    {"LINEERR_INVALADDRESSSTATE", LINEERR_INVALADDRESSSTATE},
+    {"LINEERR_INVALAPPHANDLE", LINEERR_INVALAPPHANDLE},
+    {"LINEERR_INVALAPPNAME", LINEERR_INVALAPPNAME},
+    {"LINEERR_INVALBEARERMODE", LINEERR_INVALBEARERMODE},
+    {"LINEERR_INVALCALLCOMPLMODE", LINEERR_INVALCALLCOMPLMODE},
+    {"LINEERR_INVALCALLHANDLE", LINEERR_INVALCALLHANDLE},
+    {"LINEERR_INVALCALLPARAMS", LINEERR_INVALCALLPARAMS},
+    {"LINEERR_INVALCALLPRIVILEGE", LINEERR_INVALCALLPRIVILEGE},
+    {"LINEERR_INVALCALLSELECT", LINEERR_INVALCALLSELECT},
+    {"LINEERR_INVALCALLSTATE", LINEERR_INVALCALLSTATE},
+    {"LINEERR_INVALCALLSTATELIST", LINEERR_INVALCALLSTATELIST},
+    {"LINEERR_INVALCARD", LINEERR_INVALCARD},
+    {"LINEERR_INVALCOMPLETIONID", LINEERR_INVALCOMPLETIONID},
+    {"LINEERR_INVALCONFCALLHANDLE", LINEERR_INVALCONFCALLHANDLE},
+    {"LINEERR_INVALCONSULTCALLHANDLE", LINEERR_INVALCONSULTCALLHANDLE},
+    {"LINEERR_INVALCOUNTRYCODE", LINEERR_INVALCOUNTRYCODE},
+    {"LINEERR_INVALDEVICECLASS", LINEERR_INVALDEVICECLASS},
+    {"LINEERR_INVALDEVICEHANDLE", LINEERR_INVALDEVICEHANDLE},
+    {"LINEERR_INVALDIALPARAMS", LINEERR_INVALDIALPARAMS},
+    {"LINEERR_INVALDIGITLIST", LINEERR_INVALDIGITLIST},
+    {"LINEERR_INVALDIGITMODE", LINEERR_INVALDIGITMODE},
+    {"LINEERR_INVALDIGITS", LINEERR_INVALDIGITS},
+    {"LINEERR_INVALEXTVERSION", LINEERR_INVALEXTVERSION},
+    {"LINEERR_INVALGROUPID", LINEERR_INVALGROUPID},
+    {"LINEERR_INVALLINEHANDLE", LINEERR_INVALLINEHANDLE},
+    {"LINEERR_INVALLINESTATE", LINEERR_INVALLINESTATE},
+    {"LINEERR_INVALLOCATION", LINEERR_INVALLOCATION},
+    {"LINEERR_INVALMEDIALIST", LINEERR_INVALMEDIALIST},
+    {"LINEERR_INVALMEDIAMODE", LINEERR_INVALMEDIAMODE},
+    {"LINEERR_INVALMESSAGEID", LINEERR_INVALMESSAGEID},
+    {"LINEERR_INVALPARAM", LINEERR_INVALPARAM},
+    {"LINEERR_INVALPARKID", LINEERR_INVALPARKID},
+    {"LINEERR_INVALPARKMODE", LINEERR_INVALPARKMODE},
+    {"LINEERR_INVALPOINTER", LINEERR_INVALPOINTER},
+    {"LINEERR_INVALPRIVSELECT", LINEERR_INVALPRIVSELECT},
+    {"LINEERR_INVALRATE", LINEERR_INVALRATE},
+    {"LINEERR_INVALREQUESTMODE", LINEERR_INVALREQUESTMODE},
+    {"LINEERR_INVALTERMINALID", LINEERR_INVALTERMINALID},
+    {"LINEERR_INVALTERMINALMODE", LINEERR_INVALTERMINALMODE},
+    {"LINEERR_INVALTIMEOUT", LINEERR_INVALTIMEOUT},
+    {"LINEERR_INVALTONE", LINEERR_INVALTONE},
+    {"LINEERR_INVALTONELIST", LINEERR_INVALTONELIST},
+    {"LINEERR_INVALTONEMODE", LINEERR_INVALTONEMODE},
+    {"LINEERR_INVALTRANSFERMODE", LINEERR_INVALTRANSFERMODE},
+    {"LINEERR_LINEMAPPERFAILED", LINEERR_LINEMAPPERFAILED},
+    {"LINEERR_NOCONFERENCE", LINEERR_NOCONFERENCE},
+    {"LINEERR_NODEVICE", LINEERR_NODEVICE},
+    {"LINEERR_NODRIVER", LINEERR_NODRIVER},
+    {"LINEERR_NOMEM", LINEERR_NOMEM},
+    {"LINEERR_NOREQUEST", LINEERR_NOREQUEST},
+    {"LINEERR_NOTOWNER", LINEERR_NOTOWNER},
+    {"LINEERR_NOTREGISTERED", LINEERR_NOTREGISTERED},
+    {"LINEERR_OPERATIONFAILED", LINEERR_OPERATIONFAILED},
+    {"LINEERR_OPERATIONUNAVAIL", LINEERR_OPERATIONUNAVAIL},
+    {"LINEERR_RATEUNAVAIL", LINEERR_RATEUNAVAIL},
+    {"LINEERR_RESOURCEUNAVAIL", LINEERR_RESOURCEUNAVAIL},
+    {"LINEERR_REQUESTOVERRUN", LINEERR_REQUESTOVERRUN},
+    {"LINEERR_STRUCTURETOOSMALL", LINEERR_STRUCTURETOOSMALL},
+    {"LINEERR_TARGETNOTFOUND", LINEERR_TARGETNOTFOUND},
+    {"LINEERR_TARGETSELF", LINEERR_TARGETSELF},
+    {"LINEERR_UNINITIALIZED", LINEERR_UNINITIALIZED},
+    {"LINEERR_USERUSERINFOTOOBIG", LINEERR_USERUSERINFOTOOBIG},
+    {"LINEERR_REINIT", LINEERR_REINIT},
+    {"LINEERR_ADDRESSBLOCKED", LINEERR_ADDRESSBLOCKED},
+    {"LINEERR_BILLINGREJECTED", LINEERR_BILLINGREJECTED},
+    {"LINEERR_INVALFEATURE", LINEERR_INVALFEATURE},
+    {"LINEERR_NOMULTIPLEINSTANCE", LINEERR_NOMULTIPLEINSTANCE}
+};
+
+}  // namespace
+
+const std::vector<NamedBit>& MediaModeNames() {
+  static const std::vector<NamedBit> names = {
+      {"unknown", LINEMEDIAMODE_UNKNOWN},         {"interactivevoice", LINEMEDIAMODE_INTERACTIVEVOICE},
+      {"automatedvoice", LINEMEDIAMODE_AUTOMATEDVOICE}, {"datamodem", LINEMEDIAMODE_DATAMODEM},
+      {"g3fax", LINEMEDIAMODE_G3FAX},             {"tdd", LINEMEDIAMODE_TDD},
+      {"g4fax", LINEMEDIAMODE_G4FAX},             {"digitaldata", LINEMEDIAMODE_DIGITALDATA},
+      {"teletex", LINEMEDIAMODE_TELETEX},         {"videotex", LINEMEDIAMODE_VIDEOTEX},
+      {"telex", LINEMEDIAMODE_TELEX},             {"mixed", LINEMEDIAMODE_MIXED},
+      {"adsi", LINEMEDIAMODE_ADSI},               {"voiceview", LINEMEDIAMODE_VOICEVIEW}};
+  return names;
+}
+
+const std::vector<NamedBit>& BearerModeNames() {
+  static const std::vector<NamedBit> names = {
+      {"voice", LINEBEARERMODE_VOICE},       {"speech", LINEBEARERMODE_SPEECH},
+      {"multiuse", LINEBEARERMODE_MULTIUSE}, {"data", LINEBEARERMODE_DATA},
+      {"altspeechdata", LINEBEARERMODE_ALTSPEECHDATA},
+      {"noncallsignaling", LINEBEARERMODE_NONCALLSIGNALING},
+      {"passthrough", LINEBEARERMODE_PASSTHROUGH}, {"restricteddata", LINEBEARERMODE_RESTRICTEDDATA}};
+  return names;
+}
+
+const std::vector<NamedBit>& LineStateNames() {
+  static const std::vector<NamedBit> names = {
+      {"other", LINEDEVSTATE_OTHER},           {"ringing", LINEDEVSTATE_RINGING},
+      {"connected", LINEDEVSTATE_CONNECTED},   {"disconnected", LINEDEVSTATE_DISCONNECTED},
+      {"msgwaiton", LINEDEVSTATE_MSGWAITON},   {"msgwaitoff", LINEDEVSTATE_MSGWAITOFF},
+      {"inservice", LINEDEVSTATE_INSERVICE},   {"outofservice", LINEDEVSTATE_OUTOFSERVICE},
+      {"maintenance", LINEDEVSTATE_MAINTENANCE}, {"open", LINEDEVSTATE_OPEN},
+      {"close", LINEDEVSTATE_CLOSE},           {"numcalls", LINEDEVSTATE_NUMCALLS},
+      {"numcompletions", LINEDEVSTATE_NUMCOMPLETIONS}, {"terminals", LINEDEVSTATE_TERMINALS},
+      {"roammode", LINEDEVSTATE_ROAMMODE},     {"battery", LINEDEVSTATE_BATTERY},
+      {"signal", LINEDEVSTATE_SIGNAL},         {"devspecific", LINEDEVSTATE_DEVSPECIFIC},
+      {"reinit", LINEDEVSTATE_REINIT},         {"lock", LINEDEVSTATE_LOCK}};
+  return names;
+}
+
+const std::vector<NamedBit>& AddressStateNames() {
+  static const std::vector<NamedBit> names = {
+      {"other", LINEADDRESSSTATE_OTHER},         {"devspecific", LINEADDRESSSTATE_DEVSPECIFIC},
+      {"inusezero", LINEADDRESSSTATE_INUSEZERO}, {"inuseone", LINEADDRESSSTATE_INUSEONE},
+      {"inusemany", LINEADDRESSSTATE_INUSEMANY}, {"numcalls", LINEADDRESSSTATE_NUMCALLS},
+      {"forward", LINEADDRESSSTATE_FORWARD},     {"terminals", LINEADDRESSSTATE_TERMINALS},
+      {"capschange", LINEADDRESSSTATE_CAPSCHANGE}};
+  return names;
+}
+
+const std::vector<NamedBit>& AddressModeNames() {
+  static const std::vector<NamedBit> names = {{"addressid", LINEADDRESSMODE_ADDRESSID},
+                                              {"dialableaddr", LINEADDRESSMODE_DIALABLEADDR}};
+  return names;
+}
+
+const std::vector<NamedBit>& PrivilegeNames() {
+  static const std::vector<NamedBit> names = {{"none", LINECALLPRIVILEGE_NONE},
+                                              {"monitor", LINECALLPRIVILEGE_MONITOR},
+                                              {"owner", LINECALLPRIVILEGE_OWNER}};
+  return names;
+}
+
+const std::vector<NamedBit>& PartyFlagNames() {
+  static const std::vector<NamedBit> names = {
+      {"blocked", LINECALLPARTYID_BLOCKED}, {"outofarea", LINECALLPARTYID_OUTOFAREA},
+      {"name", LINECALLPARTYID_NAME},       {"address", LINECALLPARTYID_ADDRESS},
+      {"partial", LINECALLPARTYID_PARTIAL}, {"unknown", LINECALLPARTYID_UNKNOWN},
+      {"unavail", LINECALLPARTYID_UNAVAIL}};
+  return names;
+}
+
+const std::vector<NamedBit>& ToneModeNames() {
+  static const std::vector<NamedBit> names = {{"custom", LINETONEMODE_CUSTOM}, {"ringback", LINETONEMODE_RINGBACK},
+                                              {"busy", LINETONEMODE_BUSY},     {"beep", LINETONEMODE_BEEP},
+                                              {"billing", LINETONEMODE_BILLING}};
+  return names;
+}
+
+const std::vector<NamedBit>& CallStateNames() {
+  static const std::vector<NamedBit> names = {
+      {"idle", LINECALLSTATE_IDLE},           {"offering", LINECALLSTATE_OFFERING},
+      {"accepted", LINECALLSTATE_ACCEPTED},   {"dialtone", LINECALLSTATE_DIALTONE},
+      {"dialing", LINECALLSTATE_DIALING},     {"ringback", LINECALLSTATE_RINGBACK},
+      {"busy", LINECALLSTATE_BUSY},           {"specialinfo", LINECALLSTATE_SPECIALINFO},
+      {"connected", LINECALLSTATE_CONNECTED}, {"proceeding", LINECALLSTATE_PROCEEDING},
+      {"onhold", LINECALLSTATE_ONHOLD},       {"conferenced", LINECALLSTATE_CONFERENCED},
+      {"onholdpendconf", LINECALLSTATE_ONHOLDPENDCONF},
+      {"onholdpendtransfer", LINECALLSTATE_ONHOLDPENDTRANSFER},
+      {"disconnected", LINECALLSTATE_DISCONNECTED}, {"unknown", LINECALLSTATE_UNKNOWN}};
+  return names;
+}
+
+bool BitByName(const std::vector<NamedBit>& names, std::string_view name, DWORD& bit) {
+  for (const auto& entry : names) {
+    if (name.size() == std::string_view(entry.name).size() &&
+        strncasecmp(entry.name, name.data(), name.size()) == 0) {
+      bit = entry.bit;
+      return true;
+    }
+  }
+  return false;
+}
+
+std::string NamesOf(const std::vector<NamedBit>& names, DWORD bits) {
+  std::string text;
+  for (const auto& entry : names) {
+    if (!(bits & entry.bit)) continue;
+    if (!text.empty()) text += ',';
+    text += entry.name;
+  }
+  return text;
+}
+
+bool LineErrorByName(std::string_view name, LONG& code) {
+  for (const auto& entry : kLineErrors) {
+    if (name == entry.name) {
+      code = entry.code;
+      return true;
+    }
+  }
+  return false;
+}
+
+std::string LineErrorName(LONG code) {
+  for (const auto& entry : kLineErrors) {
+    if (entry.code == code) return entry.name;
+  }
+  return std::to_string(code);
+}
+
+}  // namespace telephony::sim
