@@ -80,7 +80,7 @@ LONG lineDrop(HCALL hCall, const char* lpsUserUserInfo, DWORD dwSize);
 LONG lineDeallocateCall(HCALL hCall);
 LONG lineGetCallInfo(HCALL hCall, LINECALLINFO* lpCallInfo);
 LONG lineGetCallStatus(HCALL hCall, LINECALLSTATUS* lpCallStatus);
-// Synchronous: 0 when the tone starts; LINE_GENERATE (dwParam1 =
+// Into a connected call. Synchronous: 0 when the tone starts; LINE_GENERATE (dwParam1 =
 // LINEGENERATETERM_DONE) follows when it has been played.
 LONG lineGenerateTone(HCALL hCall, DWORD dwToneMode, DWORD dwDuration, DWORD dwNumTones,
                       const LINEGENERATETONE* lpTones);

@@ -155,8 +155,8 @@ LONG lineGenerateTone(HCALL hCall, DWORD dwToneMode, DWORD dwDuration, DWORD dwN
   CallHandle* handle = OwnedCall(s, hCall, refusal);
   if (!handle) return refusal;
   const Call& call = *s.FindCall(handle->call);
-  if (call.state == LINECALLSTATE_IDLE || call.state == LINECALLSTATE_DISCONNECTED || call.state == 0)
-    return LINEERR_INVALCALLSTATE;
+  // A tone needs a media stream to go into.
+  if (call.state != LINECALLSTATE_CONNECTED) return LINEERR_INVALCALLSTATE;
   if (dwToneMode == 0) return 0;  // cancels a tone; none is ever left running
   if (!(dwToneMode & s.devices[call.device].generateToneModes) || (dwToneMode & (dwToneMode - 1)))
     return LINEERR_INVALTONEMODE;
