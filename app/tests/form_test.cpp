@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 
-#include <filesystem>
+#include <memory>
 
 #include "app/FormTAPIMain.h"
 #include "app/registry_access.h"
-#include "platform/registry_store.h"
+#include "platform/tests/registry_test_home.h"
 #include "platform/streaming.h"
 #include "platform/ui_scripted.h"
 
@@ -13,8 +13,8 @@ namespace {
 class FormTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    std::filesystem::remove(platform::RegistryFilePath().c_str());
-    platform::ResetRegistryStoreForTests();
+    home_.reset();  // the old home restores the environment before a new one is made
+    home_ = std::make_unique<TRegistryTestHome>();
   }
   static Variant Read(const char* name, int type) {
     return ReadFromRegistry("", HKEY_CURRENT_USER, TelmoraSettingsKey, name, type);
@@ -27,6 +27,7 @@ class FormTest : public ::testing::Test {
     EXPECT_TRUE(form->CloseQuery());
     delete form;
   }
+  std::unique_ptr<TRegistryTestHome> home_;
   TScriptedUIScope ui;
 };
 
