@@ -2,7 +2,13 @@
 
 #include <memory>
 
+#include <cstring>
+#include <functional>
+#include <vector>
+
 #include "component/mkTAPIThread.h"
+#include "telephony/service/control.h"
+#include "telephony/sim/control.h"
 #include "platform/kernel.h"
 #include "platform/messages.h"
 #include "platform/ui_scripted.h"
@@ -82,4 +88,138 @@ TEST(MessageThread, AClosedEventMakesTheWaitFail) {
   ASSERT_EQ(ui->BoxCount(), 1u);
   EXPECT_EQ(ui->Boxes()[0].text,
             "Internal error in [mkTAPIThread::Execute] msg: Invalid return code from WaitForMultipleObjects.");
+}
+
+namespace {
+
+struct Registration {
+  HLINEAPP app = 0;
+  HANDLE event = 0;
+  HLINE line = 0;
+  Registration(DWORD privileges, DWORD media) {
+    LINEINITIALIZEEXPARAMS params{};
+    params.dwTotalSize = sizeof params;
+    params.dwOptions = LINEINITIALIZEEXOPTION_USEEVENT;
+    DWORD devices = 0, version = 0x00020000;
+    EXPECT_EQ(lineInitializeEx(&app, 0, nullptr, nullptr, &devices, &version, &params), 0);
+    event = params.hEvent;
+    EXPECT_EQ(lineOpen(app, 0, &line, 0x00020000, 0, 0, privileges, media, nullptr), 0);
+  }
+  ~Registration() { lineShutdown(app); }
+};
+
+class LiveThread : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    telephony::sim::Config config = telephony::sim::DefaultConfig();
+    config.manualClock = true;
+    config.controlSocket = false;
+    telephony::sim::Control::Install(config);
+  }
+  void TearDown() override { telephony::sim::Control::Reset(); }
+  // Pumps the main thread's queue until `done`, waiting on the queue's event.
+  static bool PumpUntil(const std::function<bool()>& done) {
+    HANDLE queue = platform::QueueEventForCurrentThread();
+    const DWORD start = GetTickCount();
+    while (!done()) {
+      if (GetTickCount() - start > 5000) return false;
+      WaitForSingleObject(queue, 100);
+      MSG msg;
+      while (PeekMessage(&msg, 0, 0, 0, PM_REMOVE)) DispatchMessage(&msg);
+    }
+    return true;
+  }
+  HCALL IncomingCallHandle(const Registration& reg) {
+    EXPECT_EQ(telephony::sim::Control::Ring(0, "Ann", "5551234", 0, 1), "");
+    EXPECT_TRUE(telephony::sim::Control::WaitIdle());
+    for (const auto& call : telephony::Snapshot().calls)
+      for (HCALL h : call.handles)
+        if (lineGetCallInfo(h, nullptr) != LINEERR_INVALCALLHANDLE && Owns(reg, h)) return h;
+    return 0;
+  }
+  static bool Owns(const Registration& reg, HCALL h) {
+    // A handle of this registration's line: its call information names the line.
+    LINECALLINFO info{};
+    info.dwTotalSize = sizeof info;
+    return lineGetCallInfo(h, &info) == 0 && info.hLine == reg.line;
+  }
+  static bool Alive(HCALL h) {
+    for (const auto& call : telephony::Snapshot().calls)
+      for (HCALL x : call.handles)
+        if (x == h) return true;
+    return false;
+  }
+  TScriptedUIScope ui;
+};
+
+}  // namespace
+
+TEST_F(LiveThread, HandsACopyOfEachMessageToTheMainThread) {
+  Registration reg(LINECALLPRIVILEGE_OWNER, LINEMEDIAMODE_INTERACTIVEVOICE);
+  HANDLE stop = CreateEvent(nullptr, TRUE, FALSE, nullptr);
+  mkTAPIThread thread(true);
+  std::vector<LINEMESSAGE> seen;
+  std::vector<bool> onMain;
+  std::vector<const LINEMESSAGE*> pointers;
+  thread.FLineApp = reg.app;
+  thread.FTapiEvent = reg.event;
+  thread.FStopEvent = stop;
+  thread.FOnDispatch = TLineMessageDispatch::FromCallable([&](LINEMESSAGE* m) {
+    seen.push_back(*m);
+    pointers.push_back(m);
+    onMain.push_back(platform::OnMainThread());
+  });
+  thread.Resume();
+  const LINEMESSAGE sent[2] = {{11, 40, 1, 2, 3, 4}, {12, LINE_REPLY, 0, 9, 0, 0}};
+  for (const auto& m : sent) ASSERT_EQ(telephony::InjectMessage(reg.app, m), 0);
+  ASSERT_TRUE(PumpUntil([&] { return seen.size() == 2; }));
+  for (int i = 0; i < 2; ++i) {
+    EXPECT_EQ(std::memcmp(&seen[i], &sent[i], sizeof(LINEMESSAGE)), 0);
+    EXPECT_EQ(pointers[i], &thread.FLineMessage) << "the target gets the thread's own copy";
+    EXPECT_TRUE(onMain[i]);
+  }
+  SetEvent(stop);
+  thread.WaitFor();
+  EXPECT_EQ(ui->BoxCount(), 0u);
+  CloseHandle(stop);
+}
+
+TEST_F(LiveThread, WithoutATargetOnlyIdleCallsWithAHandleAreReleased) {
+  Registration reg(LINECALLPRIVILEGE_OWNER, LINEMEDIAMODE_INTERACTIVEVOICE);
+  const HCALL call = IncomingCallHandle(reg);
+  ASSERT_NE(call, 0u);
+  HANDLE stop = CreateEvent(nullptr, TRUE, FALSE, nullptr);
+  auto drain = [&](auto queue) {
+    mkTAPIThread thread(true);
+    thread.FLineApp = reg.app;
+    thread.FTapiEvent = reg.event;
+    thread.FStopEvent = stop;
+    ResetEvent(stop);
+    queue();
+    thread.Resume();
+    // Queued messages are handled before the stop event is seen.
+    SetEvent(stop);
+    thread.WaitFor();
+  };
+  // The far end hangs up, so the call could be released; its own reports
+  // are taken off the queue here, to be replaced by what the test sends.
+  ASSERT_EQ(telephony::sim::Control::HangUp(0), "");
+  telephony::sim::Control::Advance(60000);
+  ASSERT_TRUE(telephony::sim::Control::WaitIdle());
+  LINEMESSAGE m{};
+  while (lineGetMessage(reg.app, &m, 0) == 0) {
+  }
+  // Another state, another message, an idle report without a handle: none
+  // of them releases anything.
+  drain([&] {
+    for (const LINEMESSAGE& msg : {LINEMESSAGE{call, LINE_CALLSTATE, 0, LINECALLSTATE_DISCONNECTED, 0, 0},
+                                   LINEMESSAGE{call, LINE_CALLINFO, 0, LINECALLSTATE_IDLE, 0, 0},
+                                   LINEMESSAGE{0, LINE_CALLSTATE, 0, LINECALLSTATE_IDLE, 0, 0}})
+      ASSERT_EQ(telephony::InjectMessage(reg.app, msg), 0);
+  });
+  EXPECT_TRUE(Alive(call));
+  drain([&] { ASSERT_EQ(telephony::InjectMessage(reg.app, {call, LINE_CALLSTATE, 0, LINECALLSTATE_IDLE, 0, 0}), 0); });
+  EXPECT_FALSE(Alive(call));
+  EXPECT_EQ(ui->BoxCount(), 0u);
+  CloseHandle(stop);
 }
