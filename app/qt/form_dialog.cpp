@@ -9,6 +9,7 @@
 
 #include "app/qt/form_view.h"
 #include "app/qt/form_window.h"
+#include "app/qt/main_loop.h"
 #include "app/qt/qt_text.h"
 
 namespace qtview {
@@ -29,6 +30,7 @@ class FormDialog : public QDialog {
       resize(form.ClientWidth, form.ClientHeight);
     }
     view_->AfterHandler = [this] { TryClose(); };
+    connect(&MainLoop::Instance(), &MainLoop::FormCodeRan, view_, &FormView::PullFromForm);
   }
 
   ~FormDialog() override {

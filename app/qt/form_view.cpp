@@ -133,6 +133,7 @@ QWidget* FormView::MakeWidget(TControl& control) {
     auto* w = new QPlainTextEdit(this);
     w->setReadOnly(memo->ReadOnly);
     w->setLineWrapMode(memo->WordWrap ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
+    // The design's memo has no scroll bars; the wheel and the keys still scroll.
     w->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     w->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     SyncMemo(*memo, *w);
@@ -161,12 +162,6 @@ QWidget* FormView::MakeWidget(TControl& control) {
 QWidget* FormView::WidgetOf(const TControl* control) const {
   for (const Item& item : items_)
     if (item.control == control) return item.widget;
-  return nullptr;
-}
-
-TBitBtn* FormView::DefaultButton() const {
-  for (const Item& item : items_)
-    if (auto* b = dynamic_cast<TBitBtn*>(item.control); b && b->Default) return b;
   return nullptr;
 }
 
@@ -253,7 +248,13 @@ void FormView::PullFromForm() {
 
 void FormView::PressButton(TBitBtn& button) {
   QPointer<FormView> self(this);
-  form_.ClickButton(button);
+  // The click shows the class library's exceptions itself; anything else
+  // must not unwind through Qt's event loop either.
+  try {
+    form_.ClickButton(button);
+  } catch (const std::exception& e) {
+    ShowException(Exception(e.what()));
+  }
   if (!self) return;
   PullFromForm();
   if (AfterHandler) AfterHandler();
@@ -265,6 +266,8 @@ void FormView::DoubleClicked(TListBox& list) {
     Raise(list.OnDblClick, &list);
   } catch (const Exception& e) {
     ShowException(e);
+  } catch (const std::exception& e) {
+    ShowException(Exception(e.what()));
   }
   if (!self) return;
   PullFromForm();

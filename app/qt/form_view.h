@@ -26,8 +26,7 @@ class FormView : public QWidget {
 
   TCustomForm& Form() const { return form_; }
   QWidget* WidgetOf(const TControl* control) const;
-  // The first button of the form with this flag set (Default or Cancel).
-  TBitBtn* DefaultButton() const;
+  // The form's cancel button (the one Escape presses), if it has one.
   TBitBtn* CancelButton() const;
 
   // Brings the widgets in line with the controls' state: edit texts,

@@ -23,7 +23,10 @@ FormWindow::FormWindow(std::unique_ptr<TCustomForm> form, QWidget* parent)
   resize(form_->ClientWidth, form_->ClientHeight);
   move(form_->Left, form_->Top);
   view_->AfterHandler = [this] { CloseIfPending(); };
-  connect(&MainLoop::Instance(), &MainLoop::Idle, this, &FormWindow::CloseIfPending);
+  connect(&MainLoop::Instance(), &MainLoop::FormCodeRan, this, [this] {
+    if (view_) view_->PullFromForm();
+    CloseIfPending();
+  });
 }
 
 FormWindow::~FormWindow() {

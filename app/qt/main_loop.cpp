@@ -30,6 +30,7 @@ void ScheduleDrain() {
 
 void PumpToolkit() {
   if (g_drainPeeking) return;
+  emit MainLoop::Instance().FormCodeRan();
   QCoreApplication::processEvents(QEventLoop::AllEvents);
 }
 
@@ -97,7 +98,7 @@ void MainLoop::Drain() {
     ShowEscaped(e);
   }
   --g_depth;
-  if (g_depth == 0) emit Instance().Idle();
+  if (g_depth == 0) emit Instance().FormCodeRan();
 }
 
 }  // namespace qtview

@@ -24,8 +24,9 @@ class MainLoop : public QObject {
   static int Depth();
 
  signals:
-  // The outermost drain has finished dispatching.
-  void Idle();
+  // Form code may have changed what the views show: the outermost drain
+  // has finished, or a pump inside a long wait is about to handle input.
+  void FormCodeRan();
 };
 
 }  // namespace qtview
