@@ -6,13 +6,19 @@
 
 #include "app/FormTAPIMain.h"
 #include "app/console_face.h"
+#include "app/line_service_start.h"
 #ifdef TELMORA_WITH_QT
 #include "app/qt/window_face.h"
 #endif
 
 namespace {
 
-std::unique_ptr<TCustomForm> CreateMainForm() { return std::make_unique<TForm1>(nullptr); }
+// Runs once the face's interaction is in force, so a start-up problem is
+// shown where the operator looks.
+std::unique_ptr<TCustomForm> CreateMainForm() {
+  StartLineService();
+  return std::make_unique<TForm1>(nullptr);
+}
 
 #ifdef TELMORA_WITH_QT
 bool IsSet(const char* name) {
