@@ -12,6 +12,7 @@
 #include "app/console_face.h"
 #include "app/registry_access.h"
 #include "component/mkFormTAPIDevList.h"
+#include "platform/tests/test_home.h"
 #include "platform/kernel.h"
 #include "platform/messages.h"
 #include "platform/ui_console.h"
@@ -152,18 +153,12 @@ TEST(ConsoleFace, QuitDuringARunningCommandWaitsForIt) {
   EXPECT_EQ(log, (Log{"record begins", "stop", "record ends", "close query", "destroyed"}));
 }
 
-void ForgetSettings() {
-  TRegistry reg;
-  if (reg.OpenKey(TelmoraSettingsKey, false))
-    for (const char* name : {"WavFile", "CallPhoneNumber", "MaxRecordSecs"}) reg.DeleteValue(name);
-}
-
 Variant Setting(const char* name, int typeCode) {
   return ReadFromRegistry("", HKEY_CURRENT_USER, TelmoraSettingsKey, name, typeCode);
 }
 
 TEST(ConsoleFaceWithTheTestWindow, QuitSavesTheEditedSettings) {
-  ForgetSettings();
+  TTestHome home;  // no settings yet, in a folder of this test's own
   RunFace("wav /tmp/out.wav\nmax 42\nquit\nmax 7\n", [] { return std::make_unique<TForm1>(nullptr); });
   EXPECT_EQ(VarToStr(Setting("WavFile", varString)), "/tmp/out.wav");
   EXPECT_EQ(Setting("MaxRecordSecs", varInteger).ToInt(), 42);
@@ -171,7 +166,7 @@ TEST(ConsoleFaceWithTheTestWindow, QuitSavesTheEditedSettings) {
 }
 
 TEST(ConsoleFaceWithTheTestWindow, EndOfInputSavesToo) {
-  ForgetSettings();
+  TTestHome home;  // no settings yet, in a folder of this test's own
   RunFace("wav /tmp/first.wav\nmax abc\n", [] { return std::make_unique<TForm1>(nullptr); });
   EXPECT_EQ(VarToStr(Setting("WavFile", varString)), "/tmp/first.wav");
   EXPECT_EQ(Setting("MaxRecordSecs", varInteger).ToInt(), 300);

@@ -21,58 +21,13 @@
 #include "component/mkFormTAPIDevList.h"
 #include "platform/kernel.h"
 #include "platform/ui_scripted.h"
-
-// Fontconfig keeps its caches until exit by design; the leak checker of
-// the sanitizer build is told so (the function is inert elsewhere).
-extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig\n"; }
+#include "app/tests/qt_test_support.h"
 
 namespace {
 
-QApplication& App() {
-  static int argc = 1;
-  static char name[] = "form_dialog_gui_test";
-  static char* argv[] = {name, nullptr};
-  // Never a real window on the developer's screen.
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  static QApplication* app = new QApplication(argc, argv);  // for the whole program
-  return *app;
-}
-
-// Plays the operator's part on the next modal window once it is up, from
-// inside that window's own loop.
-class OnNextModal : public QObject {
- public:
-  explicit OnNextModal(std::function<void(QWidget*)> act) : act_(std::move(act)) { qApp->installEventFilter(this); }
-  ~OnNextModal() override { qApp->removeEventFilter(this); }
-  bool Acted() const { return acted_; }
-
- protected:
-  bool eventFilter(QObject* watched, QEvent* event) override {
-    auto* w = qobject_cast<QWidget*>(watched);
-    if (event->type() == QEvent::Show && act_ && w && w->isWindow() && w->isModal()) {
-      QMetaObject::invokeMethod(
-          w,
-          [this, w, act = std::move(act_)] {
-            acted_ = true;
-            act(w);
-            // Bounded: a window the operator's part failed to close fails
-            // the test instead of hanging it.
-            QTimer::singleShot(10000, w, [w] {
-              if (!w->isVisible()) return;
-              ADD_FAILURE() << "the modal window is still open";
-              if (auto* d = qobject_cast<QDialog*>(w)) d->done(0);
-            });
-          },
-          Qt::QueuedConnection);
-      act_ = nullptr;
-    }
-    return false;
-  }
-
- private:
-  std::function<void(QWidget*)> act_;
-  bool acted_ = false;
-};
+using qttest::App;
+using qttest::OnNextModal;
+using qttest::RunOnWorkerWithQtLoop;
 
 class DeviceDialog : public ::testing::Test {
  protected:
@@ -142,24 +97,6 @@ TEST_F(DeviceDialog, TitleBarCloseCancelsEvenWithNothingSelected) {
   OnNextModal op([](QWidget* w) { w->close(); });
   EXPECT_EQ(qtview::ShowFormModal(form_), mrCancel);
   EXPECT_EQ(ui_->BoxCount(), 0u);
-}
-
-// Runs `work` on a worker thread while the main thread serves Qt and the
-// message queue, as the window face does; bounded.
-void RunOnWorkerWithQtLoop(const std::function<void()>& work) {
-  qtview::MainLoop::Install();
-  QEventLoop loop;
-  std::thread worker([&] {
-    work();
-    QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
-  });
-  QTimer::singleShot(20000, &loop, [&] {
-    ADD_FAILURE() << "the worker's call was never served";
-    loop.quit();
-  });
-  loop.exec();
-  worker.join();
-  qtview::MainLoop::Remove();
 }
 
 TEST(QtUserInteraction, AWorkersBoxIsShownOnTheMainThreadAndAnswered) {

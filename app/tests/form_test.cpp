@@ -4,7 +4,7 @@
 
 #include "app/FormTAPIMain.h"
 #include "app/registry_access.h"
-#include "platform/tests/registry_test_home.h"
+#include "platform/tests/test_home.h"
 #include "platform/streaming.h"
 #include "platform/ui_scripted.h"
 
@@ -14,7 +14,7 @@ class FormTest : public ::testing::Test {
  protected:
   void SetUp() override {
     home_.reset();  // the old home restores the environment before a new one is made
-    home_ = std::make_unique<TRegistryTestHome>();
+    home_ = std::make_unique<TTestHome>();
   }
   static Variant Read(const char* name, int type) {
     return ReadFromRegistry("", HKEY_CURRENT_USER, TelmoraSettingsKey, name, type);
@@ -27,7 +27,7 @@ class FormTest : public ::testing::Test {
     EXPECT_TRUE(form->CloseQuery());
     delete form;
   }
-  std::unique_ptr<TRegistryTestHome> home_;
+  std::unique_ptr<TTestHome> home_;
   TScriptedUIScope ui;
 };
 

@@ -19,30 +19,12 @@
 #include "app/registry_access.h"
 #include "platform/messages.h"
 #include "platform/ui_scripted.h"
-
-// Fontconfig keeps its caches until exit by design; the leak checker of
-// the sanitizer build is told so (the function is inert elsewhere).
-extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig\n"; }
+#include "app/tests/qt_test_support.h"
+#include "platform/tests/test_home.h"
 
 namespace {
 
-QApplication& App() {
-  static int argc = 1;
-  static char name[] = "main_window_gui_test";
-  static char* argv[] = {name, nullptr};
-  // Never a real window on the developer's screen.
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  static QApplication* app = new QApplication(argc, argv);  // for the whole program
-  return *app;
-}
-
-void ForgetSettings() {
-  TRegistry reg;
-  reg.RootKey = HKEY_CURRENT_USER;
-  if (reg.OpenKey(TelmoraSettingsKey, false)) {
-    for (const char* name : {"WavFile", "CallPhoneNumber", "MaxRecordSecs"}) reg.DeleteValue(name);
-  }
-}
+using qttest::App;
 
 Variant Setting(const char* name, int typeCode) {
   return ReadFromRegistry("", HKEY_CURRENT_USER, TelmoraSettingsKey, name, typeCode);
@@ -50,9 +32,10 @@ Variant Setting(const char* name, int typeCode) {
 
 class MainWindow : public ::testing::Test {
  protected:
+  // Every test starts with no settings, in a folder of its own.
+  TTestHome home_;
   void SetUp() override {
     App();
-    ForgetSettings();
     auto form = std::make_unique<TForm1>(nullptr);
     form_ = form.get();
     window_ = std::make_unique<qtview::FormWindow>(std::move(form));

@@ -4,7 +4,7 @@
 
 #include <filesystem>
 
-#include "platform/tests/registry_test_home.h"
+#include "platform/tests/test_home.h"
 #include "platform/ui_scripted.h"
 
 namespace {
@@ -34,7 +34,7 @@ class RegistryAccessTest : public ::testing::Test {
   }
 
   const TDateTime when = EncodeDateTime(2024, 2, 29, 13, 45, 10);
-  TRegistryTestHome home;
+  TTestHome home;
   TScriptedUIScope ui;
 };
 
@@ -91,7 +91,7 @@ TEST_F(RegistryAccessTest, AnEmptyKeyPathDoesNotTouchTheRegistry) {
   EXPECT_TRUE(ReadFromRegistry("", HKEY_CURRENT_USER, "", "WavFile", varString).IsNull());
   EXPECT_FALSE(WriteToRegistry("", HKEY_CURRENT_USER, "", "WavFile", Variant("x")));
   EXPECT_EQ(ui->BoxCount(), 0u);
-  EXPECT_EQ(TRegistryTestHome::Contents(home.File()), "not a registry file\n");
+  EXPECT_EQ(TTestHome::Contents(home.File()), "not a registry file\n");
 }
 
 TEST_F(RegistryAccessTest, TheValuesOwnTypeChoosesTheWriter) {
@@ -154,7 +154,7 @@ TEST_F(RegistryAccessTest, ARemoteMachineGivesIntegerZeroAndFalseQuietly) {
 
 TEST_F(RegistryAccessTest, AWriteThatCannotBeSavedIsReportedNotClaimed) {
   ASSERT_TRUE(WriteToRegistry("", HKEY_CURRENT_USER, kKey, "MaxRecordSecs", Variant(300)));
-  const std::string before = TRegistryTestHome::Contents(home.File());
+  const std::string before = TTestHome::Contents(home.File());
   std::filesystem::create_directory(home.TempFile());
 
   EXPECT_FALSE(WriteToRegistry("", HKEY_CURRENT_USER, kKey, "MaxRecordSecs", Variant(60)));
@@ -166,7 +166,7 @@ TEST_F(RegistryAccessTest, AWriteThatCannotBeSavedIsReportedNotClaimed) {
             0u)
       << box.text;
   EXPECT_EQ(box.caption, "Problem Detected");
-  EXPECT_EQ(TRegistryTestHome::Contents(home.File()), before);
+  EXPECT_EQ(TTestHome::Contents(home.File()), before);
   EXPECT_TRUE(Read("MaxRecordSecs", varInteger) == Variant(300));
 }
 

@@ -7,7 +7,7 @@
 #include <filesystem>
 
 #include "platform/registry_store.h"
-#include "platform/tests/registry_test_home.h"
+#include "platform/tests/test_home.h"
 #include "platform/ui_scripted.h"
 
 namespace {
@@ -16,7 +16,7 @@ const char* const kKey = "SOFTWARE\\MARNEK\\Telmora";
 
 class RegistryTest : public ::testing::Test {
  protected:
-  TRegistryTestHome home;
+  TTestHome home;
   TScriptedUIScope ui;
 };
 
@@ -45,7 +45,7 @@ TEST_F(RegistryTest, EveryTypeSurvivesASaveAndAFreshLoad) {
     reg.WriteInteger("Machine", 1);
   }
 
-  const std::string text = TRegistryTestHome::Contents(home.File());
+  const std::string text = TTestHome::Contents(home.File());
   EXPECT_EQ(text.rfind("Windows Registry Editor Version 5.00\n\n", 0), 0u) << text;
   for (const char* line : {"[HKEY_CURRENT_USER\\SOFTWARE\\MARNEK\\Telmora]\n@=\"default\"\n",
                            "\n\"MaxRecordSecs\"=dword:0000012c\n", "\n\"Negative\"=dword:fffffffb\n",
@@ -226,14 +226,14 @@ TEST_F(RegistryTest, ADamagedFileIsReportedOnceKeptAsideAndTheDefaultsAreUsed) {
 
     const auto aside = home.SetAsideFiles();
     ASSERT_EQ(aside.size(), 1u);
-    EXPECT_EQ(TRegistryTestHome::Contents(aside[0]), c.text);
+    EXPECT_EQ(TTestHome::Contents(aside[0]), c.text);
     EXPECT_FALSE(std::filesystem::exists(home.File()));
 
     // The next change starts a new file; the damaged one stays as it was.
     ASSERT_TRUE(reg.OpenKey(kKey, true));
     reg.WriteInteger("MaxRecordSecs", 300);
     EXPECT_TRUE(std::filesystem::exists(home.File()));
-    EXPECT_EQ(TRegistryTestHome::Contents(aside[0]), c.text);
+    EXPECT_EQ(TTestHome::Contents(aside[0]), c.text);
     EXPECT_EQ(ui->BoxCount(), 1u);
   }
 }
@@ -251,7 +251,7 @@ TEST_F(RegistryTest, AFailedSaveLeavesTheFileAndTheValueAsTheyWere) {
   TRegistry reg;
   ASSERT_TRUE(reg.OpenKey(kKey, true));
   reg.WriteInteger("MaxRecordSecs", 300);
-  const std::string before = TRegistryTestHome::Contents(home.File());
+  const std::string before = TTestHome::Contents(home.File());
 
   std::filesystem::create_directory(home.TempFile());  // the save cannot write its new copy
   try {
@@ -261,7 +261,7 @@ TEST_F(RegistryTest, AFailedSaveLeavesTheFileAndTheValueAsTheyWere) {
     EXPECT_EQ(e.Message.rfind("Failed to set data for 'MaxRecordSecs': ", 0), 0u) << e.Message;
   }
   EXPECT_FALSE(reg.OpenKey("\\SOFTWARE\\New", true));
-  EXPECT_EQ(TRegistryTestHome::Contents(home.File()), before);
+  EXPECT_EQ(TTestHome::Contents(home.File()), before);
   ASSERT_TRUE(reg.OpenKey(AnsiString("\\") + kKey, false));
   EXPECT_EQ(reg.ReadInteger("MaxRecordSecs"), 300);
   EXPECT_FALSE(reg.KeyExists("\\SOFTWARE\\New"));

@@ -5,7 +5,7 @@
 
 #include "platform/registry.h"
 #include "platform/registry_store.h"
-#include "platform/tests/registry_test_home.h"
+#include "platform/tests/test_home.h"
 #include "platform/ui_scripted.h"
 
 namespace {
@@ -13,7 +13,7 @@ namespace {
 // Threads that start together race on the first load and then on every save;
 // afterwards the file must hold exactly what each of them wrote.
 TEST(RegistryThreads, ConcurrentWritersAllLandInTheFile) {
-  TRegistryTestHome home;
+  TTestHome home;
   TScriptedUIScope ui;
   {
     TRegistry reg;

@@ -3,6 +3,7 @@
 #include "telephony/sim/commands.h"
 #include "telephony/sim/control_socket.h"
 #include "telephony/sim/current.h"
+#include "platform/tests/test_home.h"
 #include "telephony/tests/sim_fixture.h"
 
 using namespace teltest;
@@ -13,6 +14,7 @@ namespace {
 
 class LineControl : public ::testing::Test {
  protected:
+  TTestHome home_;  // the socket lives there
   void SetUp() override {
     auto config = ManualConfig();
     config.controlSocket = true;

@@ -1,6 +1,7 @@
-// A private TELMORA_HOME per test, so the registry file of one test never
-// meets another's (CTest runs the cases of one program side by side) and a
-// test run by hand never touches a person's own settings.
+// A private TELMORA_HOME per test, so the files of one test (the registry,
+// the control socket) never meet another's (CTest runs the cases of one
+// program side by side) and a test run by hand never touches a person's own
+// settings.
 #pragma once
 
 #include <unistd.h>
@@ -15,9 +16,9 @@
 
 #include "platform/registry_store.h"
 
-class TRegistryTestHome {
+class TTestHome {
  public:
-  TRegistryTestHome() {
+  TTestHome() {
     const char* outer = std::getenv("TELMORA_HOME");
     if (outer) previous_ = outer;
     std::string pattern =
@@ -29,7 +30,7 @@ class TRegistryTestHome {
     ::setenv("TELMORA_HOME", dir_.c_str(), 1);
     platform::ResetRegistryStoreForTests();
   }
-  ~TRegistryTestHome() {
+  ~TTestHome() {
     platform::ResetRegistryStoreForTests();
     if (previous_.empty()) {
       ::unsetenv("TELMORA_HOME");
