@@ -67,14 +67,6 @@ Control* FindControl(const TCustomForm& form, const AnsiString& name) {
   return nullptr;
 }
 
-void ShowEscaped(const std::exception& e) {
-  if (const auto* ours = dynamic_cast<const Exception*>(&e)) {
-    ShowException(*ours);
-  } else {
-    ShowException(Exception(e.what()));
-  }
-}
-
 // The lines between the reader thread and the main thread. Shared, because
 // a reader blocked on the terminal cannot be joined and outlives the face.
 class InputLines {
@@ -181,12 +173,7 @@ class ConsoleFace {
         RequestClose(true);
         continue;
       }
-      TranslateMessage(&msg);
-      try {
-        DispatchMessage(&msg);
-      } catch (const std::exception& e) {
-        ShowEscaped(e);
-      }
+      HandleMessage(msg);
     }
   }
 
@@ -339,7 +326,7 @@ class ConsoleFace {
           DispatchOne();
         }
       } catch (const std::exception& e) {
-        ShowEscaped(e);
+        ShowException(e);
       }
     }
     if (--promptDepth_ == 0) {

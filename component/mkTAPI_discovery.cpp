@@ -134,79 +134,61 @@ int TmkTAPI::GetTAPIDevice(unsigned int uiDeviceCount) {
 
 namespace {
 
-// The shared body of the two capability queries; they differ in the record
-// they fetch and in what a cancelled dialog means.
-template <class Fetch>
-void* QueryCapabilities(TmkTAPI& tapi, unsigned long& dwDeviceID, bool bPromptForDevice, bool cancelEnds,
-                        Fetch fetch, bool& cancelled) {
-  DiscoveryRegistration reg;
-  if (bPromptForDevice && reg.devices() > 1) {
-    const int answer = tapi.GetTAPIDevice(reg.devices());
-    if (answer < 0 && cancelEnds) {
-      cancelled = true;
-      return nullptr;
+// The shared body of the two capability queries: they differ in the record
+// they fetch, the field that keeps it, and in what a cancelled dialog means.
+// Every failure leaves with the same prefix and no device.
+template <class Record, class Fetch>
+Record* QueryCapabilities(TmkTAPI& tapi, Record*& field, unsigned long& dwDeviceID, bool bPromptForDevice,
+                          bool cancelEnds, Fetch fetch) {
+  try {
+    DiscoveryRegistration reg;
+    if (bPromptForDevice && reg.devices() > 1) {
+      const int answer = tapi.GetTAPIDevice(reg.devices());
+      if (answer < 0 && cancelEnds) return nullptr;
+      if (answer >= 0) dwDeviceID = static_cast<unsigned long>(answer);
+    } else if (bPromptForDevice) {
+      dwDeviceID = 0;
     }
-    if (answer >= 0) dwDeviceID = static_cast<unsigned long>(answer);
-  } else if (bPromptForDevice) {
-    dwDeviceID = 0;
-  }
-  const LONG negotiated = reg.Negotiate(static_cast<DWORD>(dwDeviceID));
-  if (negotiated < 0) {
-    const int tried = static_cast<int>(dwDeviceID);
+    const LONG negotiated = reg.Negotiate(static_cast<DWORD>(dwDeviceID));
+    if (negotiated < 0) {
+      const int tried = static_cast<int>(dwDeviceID);
+      dwDeviceID = 0xFFFFFFFF;
+      reg.Fail("Error: lineNegotiateAPIVersion failed for device#: " + IntToStr(tried) +
+               " Prompt: " + (bPromptForDevice ? "1" : "0") + " TapiDeviceCount: " + IntToStr(reg.devices()) +
+               " TAPI Version detected: " + reg.versionText() + " msg: " + ErrorName(negotiated));
+    }
+    unsigned long app = reg.app();
+    unsigned long version = reg.version();
+    int device = static_cast<int>(dwDeviceID);
+    Record* record = fetch(app, version, device);
+    std::free(field);
+    field = record;
+    return field;
+  } catch (const Exception& e) {
     dwDeviceID = 0xFFFFFFFF;
-    reg.Fail("Error: lineNegotiateAPIVersion failed for device#: " + IntToStr(tried) +
-             " Prompt: " + (bPromptForDevice ? "1" : "0") + " TapiDeviceCount: " + IntToStr(reg.devices()) +
-             " TAPI Version detected: " + reg.versionText() + " msg: " + ErrorName(negotiated));
+    throw Exception("Internal Error in [TmkTAPI::GetDeviceCapabilities] msg: " + e.Message);
+  } catch (...) {
+    dwDeviceID = 0xFFFFFFFF;
+    throw Exception("UNKNOWN Internal Error in [TmkTAPI::GetDeviceCapabilities]");
   }
-  unsigned long app = reg.app();
-  unsigned long version = reg.version();
-  int device = static_cast<int>(dwDeviceID);
-  return fetch(app, version, device);
 }
 
 }  // namespace
 
 LINEDEVCAPS* TmkTAPI::GetDeviceCapabilities(unsigned long& dwDeviceID, bool bPromptForDevice) {
-  try {
-    bool cancelled = false;
-    void* record = QueryCapabilities(
-        *this, dwDeviceID, bPromptForDevice, true,
-        [this](unsigned long& app, unsigned long& version, int& device) {
-          return static_cast<void*>(Get_The_LineDevCaps(app, version, device));
-        },
-        cancelled);
-    if (cancelled) return nullptr;
-    std::free(FLineDevCaps);
-    FLineDevCaps = static_cast<LINEDEVCAPS*>(record);
-    return FLineDevCaps;
-  } catch (const Exception& e) {
-    dwDeviceID = 0xFFFFFFFF;
-    throw Exception("Internal Error in [TmkTAPI::GetDeviceCapabilities] msg: " + e.Message);
-  } catch (...) {
-    dwDeviceID = 0xFFFFFFFF;
-    throw Exception("UNKNOWN Internal Error in [TmkTAPI::GetDeviceCapabilities]");
-  }
+  return QueryCapabilities(*this, FLineDevCaps, dwDeviceID, bPromptForDevice, true,
+                           [this](unsigned long& app, unsigned long& version, int& device) {
+                             return Get_The_LineDevCaps(app, version, device);
+                           });
 }
 
+// The address query goes on with the given device when the dialog is
+// cancelled, and reports its failures under the device query's name.
 LINEADDRESSCAPS* TmkTAPI::GetAddressCapabilities(unsigned long& dwDeviceID, bool bPromptForDevice) {
-  try {
-    bool cancelled = false;
-    void* record = QueryCapabilities(
-        *this, dwDeviceID, bPromptForDevice, false,
-        [this](unsigned long& app, unsigned long& version, int& device) {
-          return static_cast<void*>(Get_The_LineAddressCaps(app, version, device));
-        },
-        cancelled);
-    std::free(FLineAddressCaps);
-    FLineAddressCaps = static_cast<LINEADDRESSCAPS*>(record);
-    return FLineAddressCaps;
-  } catch (const Exception& e) {
-    dwDeviceID = 0xFFFFFFFF;
-    throw Exception("Internal Error in [TmkTAPI::GetDeviceCapabilities] msg: " + e.Message);
-  } catch (...) {
-    dwDeviceID = 0xFFFFFFFF;
-    throw Exception("UNKNOWN Internal Error in [TmkTAPI::GetDeviceCapabilities]");
-  }
+  return QueryCapabilities(*this, FLineAddressCaps, dwDeviceID, bPromptForDevice, false,
+                           [this](unsigned long& app, unsigned long& version, int& device) {
+                             return Get_The_LineAddressCaps(app, version, device);
+                           });
 }
 
 LINEDEVCAPS* TmkTAPI::Get_The_LineDevCaps(unsigned long& hLineApp, unsigned long& dwAPIVersion, int& iDeviceID) {

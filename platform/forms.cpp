@@ -1,11 +1,22 @@
 #include "platform/forms.h"
 
+#include "platform/messages.h"
+
 AnsiString ApplicationTitle = "Telmora";
 
-void ShowException(const Exception& e) {
-  AnsiString text = e.Message;
+void ShowException(const std::exception& e) {
+  AnsiString text = e.what();
   if (!text.empty() && text.back() != '.') text += ".";
   MessageBox(0, text.c_str(), ApplicationTitle.c_str(), MB_OK | MB_ICONERROR);
+}
+
+void HandleMessage(const MSG& msg) {
+  TranslateMessage(&msg);
+  try {
+    DispatchMessage(&msg);
+  } catch (const std::exception& e) {
+    ShowException(e);
+  }
 }
 
 void TCustomForm::ClickButton(TBitBtn& button) {

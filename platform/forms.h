@@ -122,5 +122,9 @@ using TForm = TCustomForm;
 
 // The application's title, used as the caption of the default exception box.
 extern AnsiString ApplicationTitle;
-// The default exception box.
-void ShowException(const Exception& e);
+// The default exception box; any exception's message is shown.
+void ShowException(const std::exception& e);
+// What an application's message loop does with each message: translate and
+// dispatch it; an exception that escapes is shown in the default exception
+// box and the loop goes on.
+void HandleMessage(const MSG& msg);

@@ -253,7 +253,7 @@ void FormView::PressButton(TBitBtn& button) {
   try {
     form_.ClickButton(button);
   } catch (const std::exception& e) {
-    ShowException(Exception(e.what()));
+    ShowException(e);
   }
   if (!self) return;
   PullFromForm();
@@ -264,10 +264,8 @@ void FormView::DoubleClicked(TListBox& list) {
   QPointer<FormView> self(this);
   try {
     Raise(list.OnDblClick, &list);
-  } catch (const Exception& e) {
-    ShowException(e);
   } catch (const std::exception& e) {
-    ShowException(Exception(e.what()));
+    ShowException(e);
   }
   if (!self) return;
   PullFromForm();

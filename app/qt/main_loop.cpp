@@ -34,14 +34,6 @@ void PumpToolkit() {
   QCoreApplication::processEvents(QEventLoop::AllEvents);
 }
 
-void ShowEscaped(const std::exception& e) {
-  if (const auto* ours = dynamic_cast<const Exception*>(&e)) {
-    ShowException(*ours);
-  } else {
-    ShowException(Exception(e.what()));
-  }
-}
-
 }  // namespace
 
 MainLoop& MainLoop::Instance() {
@@ -84,18 +76,13 @@ void MainLoop::Drain() {
       QCoreApplication::postEvent(QCoreApplication::instance(), new QEvent(QEvent::Quit));
       continue;
     }
-    TranslateMessage(&msg);
-    try {
-      DispatchMessage(&msg);
-    } catch (const std::exception& e) {
-      ShowEscaped(e);
-    }
+    HandleMessage(msg);
   }
   // Calls that reached the main thread by its sync event alone.
   try {
     platform::CheckSynchronize();
   } catch (const std::exception& e) {
-    ShowEscaped(e);
+    ShowException(e);
   }
   --g_depth;
   if (g_depth == 0) emit Instance().FormCodeRan();
