@@ -7,6 +7,8 @@
 #                                  AddressSanitizer+UBSan, then the threading
 #                                  tests under ThreadSanitizer
 #   ./telmora.sh bench             build and run the benchmarks
+#   ./telmora.sh line ARGS         drive the simulated line of a running
+#                                  bench (ring, hangup, status, defaults)
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -54,8 +56,12 @@ case "$cmd" in
     build default
     for b in ./build/default/bench/*_bench; do "$b" "$@"; done
     ;;
+  line)
+    build default
+    exec ./build/default/telephony/telmora-line "$@"
+    ;;
   *)
-    echo "usage: $0 run [--console] | test | bench" >&2
+    echo "usage: $0 run [--console] | test | bench | line ARGS" >&2
     exit 2
     ;;
 esac

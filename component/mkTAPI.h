@@ -107,9 +107,8 @@ class TmkTAPI : public TComponent {
   // The pause between two attempts to open the debug trace; a seam for tests.
   virtual void LogRetryPause(int iAttempt);
 
- private:
-  void StopMessageThread(TOwnedHolder<mkTAPIThread>& holder, HANDLE& stopEvent);
-
+  // The component's state, open to descendants as the class library's
+  // components keep theirs.
   AnsiString FDebugLogFile;
   LINEDEVCAPS* FLineDevCaps = nullptr;
   LINEADDRESSCAPS* FLineAddressCaps = nullptr;
@@ -131,6 +130,9 @@ class TmkTAPI : public TComponent {
   TOwnedHolder<mkTAPIThread> FMsgThread2;
   HANDLE FStopEvent1 = 0;
   HANDLE FStopEvent2 = 0;
+
+ private:
+  void StopMessageThread(TOwnedHolder<mkTAPIThread>& holder, HANDLE& stopEvent);
 
   AnsiString FLastTapiCheck;
 };

@@ -201,6 +201,27 @@ TEST_F(Discovery, FailuresComeOutWithTheOperationsPrefixAndNoDevice) {
   EXPECT_EQ(id, 0xFFFFFFFFul);
 }
 
+TEST_F(Discovery, AListingFailureInsideTheQueryKeepsBothTexts) {
+  auto old = Device("Old");
+  old.info.apiLow = 0x00010000;
+  old.info.apiHigh = 0x00010002;  // below what the listing accepts
+  Install({Device("Alpha"), old});
+  unsigned long id = 4;
+  try {
+    tapi.GetDeviceCapabilities(id, true);
+    FAIL();
+  } catch (const Exception& e) {
+    EXPECT_EQ(e.Message.rfind("Internal Error in [TmkTAPI::GetDeviceCapabilities] msg: Error: "
+                              "lineNegotiateAPIVersion failed for device#: 1 TapiDeviceCount: 2 ",
+                              0),
+              0u)
+        << e.Message;
+    EXPECT_NE(e.Message.find("msg: LINEERR_INCOMPATIBLEAPIVERSION"), std::string::npos) << e.Message;
+  }
+  EXPECT_EQ(id, 0xFFFFFFFFul);
+  EXPECT_TRUE(telephony::Snapshot().registrations.empty()) << "both registrations were ended";
+}
+
 TEST_F(Discovery, RecordsTooSmallAreFetchedAgainLarger) {
   auto big = Device("Big");
   big.info.devCapsExtra = 2000;
