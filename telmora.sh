@@ -21,16 +21,18 @@ install_missing() {
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
   done
   [ ${#missing[@]} -eq 0 ] && return
-  echo "Installing: ${missing[*]}"
+  echo "Installing: ${missing[*]}" >&2
   local sudo=""
   [ "$(id -u)" -ne 0 ] && sudo="sudo"
-  $sudo apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}"
+  $sudo apt-get update -qq >&2
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}" >&2
 }
 
+# Build output goes to standard error, so what a command prints (a device
+# file from `line defaults`, say) can be redirected cleanly.
 build() {
   cmake --preset "$1" >/dev/null
-  cmake --build --preset "$1" -j "$(nproc)"
+  cmake --build --preset "$1" -j "$(nproc)" >&2
 }
 
 cmd="${1:-run}"
