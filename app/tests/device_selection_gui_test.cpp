@@ -15,6 +15,7 @@
 #include "platform/kernel.h"
 #include "telephony/service/control.h"
 #include "telephony/sim/control.h"
+#include "telephony/tests/sim_fixture.h"
 
 namespace {
 
@@ -79,16 +80,12 @@ TEST_F(DeviceSelection, DoubleClickingAnEntryChoosesIt) {
 }
 
 TEST_F(DeviceSelection, AHandOverArrivingInsideAModalBoxIsServedThere) {
-  LINEINITIALIZEEXPARAMS params{};
-  params.dwTotalSize = sizeof params;
-  params.dwOptions = LINEINITIALIZEEXOPTION_USEEVENT;
-  HLINEAPP app = 0;
-  DWORD devices = 0, version = 0x00020000;
-  ASSERT_EQ(lineInitializeEx(&app, 0, nullptr, nullptr, &devices, &version, &params), 0);
+  const teltest::App reg = teltest::Initialize();
+  const HLINEAPP app = reg.app;
   HANDLE stop = CreateEvent(nullptr, TRUE, FALSE, nullptr);
   mkTAPIThread thread(true);
   thread.FLineApp = app;
-  thread.FTapiEvent = params.hEvent;
+  thread.FTapiEvent = reg.event;
   thread.FStopEvent = stop;
   QMessageBox* openBox = nullptr;
   bool servedInsideTheBox = false;
@@ -110,5 +107,4 @@ TEST_F(DeviceSelection, AHandOverArrivingInsideAModalBoxIsServedThere) {
   SetEvent(stop);
   thread.WaitFor();
   CloseHandle(stop);
-  lineShutdown(app);
 }

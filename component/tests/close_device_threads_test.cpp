@@ -7,6 +7,7 @@
 #include "platform/ui_scripted.h"
 #include "telephony/service/control.h"
 #include "telephony/sim/control.h"
+#include "telephony/tests/sim_fixture.h"
 
 namespace {
 
@@ -24,16 +25,13 @@ class HeldOpen : public TmkTAPI {
  private:
   void Hold(HLINEAPP& app, HLINE& line, TOwnedHolder<mkTAPIThread>& holder, HANDLE& stop, DWORD privileges,
             DWORD media, std::function<void(LINEMESSAGE*)> dispatch) {
-    LINEINITIALIZEEXPARAMS params{};
-    params.dwTotalSize = sizeof params;
-    params.dwOptions = LINEINITIALIZEEXOPTION_USEEVENT;
-    DWORD devices = 0, version = 0x00020000;
-    EXPECT_EQ(lineInitializeEx(&app, 0, nullptr, nullptr, &devices, &version, &params), 0);
-    EXPECT_EQ(lineOpen(app, 0, &line, 0x00020000, 0, 0, privileges, media, nullptr), 0);
+    const teltest::App reg = teltest::Initialize();
+    app = reg.app;
+    line = teltest::Open(reg, 0, privileges, media);
     stop = CreateEvent(nullptr, TRUE, FALSE, nullptr);
     holder.reset(new mkTAPIThread(true));
     holder->FLineApp = app;
-    holder->FTapiEvent = params.hEvent;
+    holder->FTapiEvent = reg.event;
     holder->FStopEvent = stop;
     if (dispatch) holder->FOnDispatch = TLineMessageDispatch::FromCallable(dispatch);
     holder->Resume();

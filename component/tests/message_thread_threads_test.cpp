@@ -9,6 +9,8 @@
 #include "component/mkTAPIThread.h"
 #include "telephony/service/control.h"
 #include "telephony/sim/control.h"
+#include "telephony/tests/sim_fixture.h"
+#include "platform/tests/pump.h"
 #include "platform/kernel.h"
 #include "platform/messages.h"
 #include "platform/ui_scripted.h"
@@ -92,20 +94,14 @@ TEST(MessageThread, AClosedEventMakesTheWaitFail) {
 
 namespace {
 
+// A registration with device 0 open, as the tests' registrations are.
 struct Registration {
-  HLINEAPP app = 0;
-  HANDLE event = 0;
-  HLINE line = 0;
-  Registration(DWORD privileges, DWORD media) {
-    LINEINITIALIZEEXPARAMS params{};
-    params.dwTotalSize = sizeof params;
-    params.dwOptions = LINEINITIALIZEEXOPTION_USEEVENT;
-    DWORD devices = 0, version = 0x00020000;
-    EXPECT_EQ(lineInitializeEx(&app, 0, nullptr, nullptr, &devices, &version, &params), 0);
-    event = params.hEvent;
-    EXPECT_EQ(lineOpen(app, 0, &line, 0x00020000, 0, 0, privileges, media, nullptr), 0);
-  }
-  ~Registration() { lineShutdown(app); }
+  teltest::App reg;
+  HLINEAPP app;
+  HANDLE event;
+  HLINE line;
+  Registration(DWORD privileges, DWORD media)
+      : reg(teltest::Initialize()), app(reg.app), event(reg.event), line(teltest::Open(reg, 0, privileges, media)) {}
 };
 
 class LiveThread : public ::testing::Test {
@@ -117,18 +113,6 @@ class LiveThread : public ::testing::Test {
     telephony::sim::Control::Install(config);
   }
   void TearDown() override { telephony::sim::Control::Reset(); }
-  // Pumps the main thread's queue until `done`, waiting on the queue's event.
-  static bool PumpUntil(const std::function<bool()>& done) {
-    HANDLE queue = platform::QueueEventForCurrentThread();
-    const DWORD start = GetTickCount();
-    while (!done()) {
-      if (GetTickCount() - start > 5000) return false;
-      WaitForSingleObject(queue, 100);
-      MSG msg;
-      while (PeekMessage(&msg, 0, 0, 0, PM_REMOVE)) DispatchMessage(&msg);
-    }
-    return true;
-  }
   HCALL IncomingCallHandle(const Registration& reg) {
     EXPECT_EQ(telephony::sim::Control::Ring(0, "Ann", "5551234", 0, 1), "");
     EXPECT_TRUE(telephony::sim::Control::WaitIdle());
@@ -172,7 +156,7 @@ TEST_F(LiveThread, HandsACopyOfEachMessageToTheMainThread) {
   thread.Resume();
   const LINEMESSAGE sent[2] = {{11, 40, 1, 2, 3, 4}, {12, LINE_REPLY, 0, 9, 0, 0}};
   for (const auto& m : sent) ASSERT_EQ(telephony::InjectMessage(reg.app, m), 0);
-  ASSERT_TRUE(PumpUntil([&] { return seen.size() == 2; }));
+  ASSERT_TRUE(PumpMainQueueUntil([&] { return seen.size() == 2; }));
   for (int i = 0; i < 2; ++i) {
     EXPECT_EQ(std::memcmp(&seen[i], &sent[i], sizeof(LINEMESSAGE)), 0);
     EXPECT_EQ(pointers[i], &thread.FLineMessage) << "the target gets the thread's own copy";

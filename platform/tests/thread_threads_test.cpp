@@ -5,6 +5,7 @@
 #include "platform/kernel.h"
 #include "platform/messages.h"
 #include "platform/sysutils.h"
+#include "platform/tests/pump.h"
 #include "platform/thread.h"
 
 namespace {
@@ -22,19 +23,6 @@ class Worker : public TThread {
  private:
   std::function<void(Worker&)> body_;
 };
-
-// Pumps the main thread's queue until `done` or the bound runs out.
-bool PumpUntil(const std::function<bool()>& done) {
-  const DWORD start = GetTickCount();
-  HANDLE q = platform::QueueEventForCurrentThread();
-  while (!done()) {
-    if (GetTickCount() - start > 5000) return false;
-    WaitForSingleObject(q, 100);
-    MSG msg;
-    while (PeekMessage(&msg, 0, 0, 0, PM_REMOVE)) DispatchMessage(&msg);
-  }
-  return true;
-}
 
 }  // namespace
 
@@ -54,7 +42,7 @@ TEST(Thread, SynchronizeRunsOnMainAndHandsExceptionBack) {
     done = true;
   });
   w.Resume();
-  ASSERT_TRUE(PumpUntil([&] { return done.load(); }));
+  ASSERT_TRUE(PumpMainQueueUntil([&] { return done.load(); }));
   w.WaitFor();
   EXPECT_TRUE(ranOnMain);
   EXPECT_TRUE(caught);
