@@ -3,6 +3,8 @@
 #include "app/registry_access.h"
 #include "platform/streaming.h"
 
+TForm1* Form1 = nullptr;
+
 const char* const TelmoraSettingsKey = "SOFTWARE\\MARNEK\\Telmora";
 
 const char* const TForm1::mkTAPIDescription =
@@ -86,7 +88,9 @@ TForm1::TForm1(TComponent* Owner) : TForm(Owner) {
   if (!v.IsNull()) edtMaxRecordTime->Text = IntToStr(v.ToInt());
 }
 
-TForm1::~TForm1() = default;
+TForm1::~TForm1() {
+  if (Form1 == this) Form1 = nullptr;
+}
 
 void TForm1::PublishHandlers() {
   PublishMethod("mkTAPITapiError", TTapiErrorEvent(this, &TForm1::mkTAPITapiError));

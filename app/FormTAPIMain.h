@@ -58,5 +58,8 @@ class TForm1 : public TForm {
   AnsiString asCallPhoneNumber;
 };
 
+// The application's main window while it exists.
+extern TForm1* Form1;
+
 // The registry key of the operator settings, below HKEY_CURRENT_USER.
 extern const char* const TelmoraSettingsKey;

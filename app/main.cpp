@@ -17,7 +17,9 @@ namespace {
 // shown where the operator looks.
 std::unique_ptr<TCustomForm> CreateMainForm() {
   StartLineService();
-  return std::make_unique<TForm1>(nullptr);
+  auto form = std::make_unique<TForm1>(nullptr);
+  Form1 = form.get();
+  return form;
 }
 
 #ifdef TELMORA_WITH_QT
