@@ -89,6 +89,10 @@ TForm1::TForm1(TComponent* Owner) : TForm(Owner) {
 }
 
 TForm1::~TForm1() {
+  // Closing the line may still hand over a message whose events this window
+  // logs, so the component goes while the window is whole.
+  delete mkTAPI;
+  mkTAPI = nullptr;
   if (Form1 == this) Form1 = nullptr;
 }
 

@@ -147,7 +147,7 @@ void TmkTAPI::LogDebug(AnsiString asMessage) {
         std::fclose(file);
         return;
       }
-      if (attempt < 5) LogRetryPause(attempt);
+      LogRetryPause(attempt);
     }
     throw Exception("Max log attempts exceeded for msg: " + asMessage);
   } catch (const Exception& e) {

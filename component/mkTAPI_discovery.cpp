@@ -1,6 +1,7 @@
 // Listing the line devices, the selection dialog, capability records and
 // version negotiation. Each listing or capability query makes a short-lived
 // registration of its own.
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -88,17 +89,21 @@ Record* Grow(Record* record, DWORD size) {
 
 AnsiString TmkTAPI::GetLineName(LINEDEVCAPS* caps) {
   if (!caps) return "Line Unavailable";
-  if (caps->dwLineNameSize != 0 && caps->dwLineNameOffset != 0 && caps->dwStringFormat == STRINGFORMAT_ASCII) {
-    const DWORD size = caps->dwLineNameSize;
-    std::unique_ptr<char[]> name(new char[size + 1]());
-    // The record may claim more than it holds; copy only what it holds.
-    const DWORD held = caps->dwTotalSize > caps->dwLineNameOffset ? caps->dwTotalSize - caps->dwLineNameOffset : 0;
-    std::memcpy(name.get(), reinterpret_cast<const char*>(caps) + caps->dwLineNameOffset, size < held ? size : held);
-    if (name[0] == 0) return "Line Name is Empty";
-    name[size - 1] = 0;
-    return AnsiString(name.get());
-  }
-  return "Line Unnamed";
+  if (caps->dwLineNameSize == 0 || caps->dwLineNameOffset == 0 || caps->dwStringFormat != STRINGFORMAT_ASCII)
+    return "Line Unnamed";
+  // A record may claim a name that runs past its end, or starts beyond it;
+  // only the bytes it holds are read.
+  const std::size_t size = caps->dwLineNameSize;
+  const std::size_t offset = caps->dwLineNameOffset;
+  const std::size_t total = caps->dwTotalSize;
+  if (offset >= total) return "Line Unnamed";
+  const std::size_t held = std::min(size, total - offset);
+  std::string name(held + 1, '\0');
+  std::memcpy(name.data(), reinterpret_cast<const char*>(caps) + offset, held);
+  if (name[0] == 0) return "Line Name is Empty";
+  // The last byte of the field is its terminator, whether or not it was one.
+  if (held == size) name[size - 1] = 0;
+  return AnsiString(name.c_str());
 }
 
 int TmkTAPI::FillTAPILine(TStrings* pLines, int iDeviceCount) {

@@ -20,14 +20,19 @@ void HandleMessage(const MSG& msg) {
 }
 
 void TCustomForm::ClickButton(TBitBtn& button) {
-  ++busy_;
+  // Whatever leaves the handler, the form is not busy any more: a count left
+  // behind would hold off closing for good.
+  struct Busy {
+    int& depth;
+    explicit Busy(int& d) : depth(d) { ++depth; }
+    ~Busy() { --depth; }
+  } busy(busy_);
   try {
     if (button.ModalResult != mrNone) ModalResult = button.ModalResult;
     Raise(button.OnClick, &button);
-  } catch (const Exception& e) {
+  } catch (const std::exception& e) {
     ShowException(e);
   }
-  --busy_;
 }
 
 std::vector<TControl*> TCustomForm::Controls() const {

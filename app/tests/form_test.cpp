@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <stdexcept>
 
 #include "app/FormTAPIMain.h"
 #include "app/registry_access.h"
@@ -155,4 +156,10 @@ TEST_F(FormTest, AnExceptionFromAButtonIsShownAndTheProgramGoesOn) {
   ASSERT_EQ(ui->BoxCount(), 1u);
   EXPECT_EQ(ui->Boxes()[0].text, "'abc' is not a valid integer value.");
   EXPECT_EQ(form.BusyDepth(), 0);
+  // Not only the class library's own exceptions: a busy count left behind
+  // would keep the window from ever closing.
+  form.bbtnCall->OnClick = TNotifyEvent::FromCallable([](TObject*) { throw std::out_of_range("index 9"); });
+  form.ClickButton(*form.bbtnCall);
+  EXPECT_EQ(form.BusyDepth(), 0);
+  EXPECT_EQ(ui->BoxCount(), 2u);
 }

@@ -141,7 +141,7 @@ TEST(DebugLog, MissingFolderRetriesFiveTimesThenReportsAndGoesOn) {
   NoPause tapi;
   tapi.SetDebugLogFile(file.string());
   tapi.LogDebug("hello");
-  EXPECT_EQ(tapi.pauses, 4) << "five attempts, a pause between each two";
+  EXPECT_EQ(tapi.pauses, 5) << "five attempts, each failure followed by its pause";
   ASSERT_EQ(ui->BoxCount(), 1u);
   const auto box = ui->Boxes()[0];
   EXPECT_EQ(box.text, "Probem Detected in [TmkTAPI::LogDebug], msg: Max log attempts exceeded for msg: hello");

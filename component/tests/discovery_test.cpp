@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include "component/mkFormTAPIDevList.h"
 #include "component/mkTAPI.h"
 #include "platform/ui_scripted.h"
@@ -91,6 +93,29 @@ TEST_F(Discovery, LineNames) {
   ASSERT_EQ(lines.Count(), static_cast<int>(std::size(cases)));
   for (int i = 0; i < lines.Count(); ++i) EXPECT_EQ(lines[i], cases[i].shown) << cases[i].what;
   EXPECT_EQ(tapi.GetLineName(nullptr), "Line Unavailable");
+}
+
+TEST_F(Discovery, ANameThatRunsPastItsRecordIsReadOnlyAsFarAsTheRecordGoes) {
+  struct Case {
+    DWORD offset, size;
+    const char* shown;
+  };
+  const Case cases[] = {
+      {249, 0xFFFFFFFF, "Runaway"},  // claims four gigabytes
+      {249, 12, "Runaway"},          // ends past the record
+      {256, 4, "Line Unnamed"},      // starts at the record's end
+      {0xFFFFFFF0, 8, "Line Unnamed"},
+  };
+  for (const Case& c : cases) {
+    alignas(LINEDEVCAPS) char block[256] = {};
+    auto* caps = reinterpret_cast<LINEDEVCAPS*>(block);
+    caps->dwTotalSize = sizeof block;
+    caps->dwStringFormat = STRINGFORMAT_ASCII;
+    caps->dwLineNameOffset = c.offset;
+    caps->dwLineNameSize = c.size;
+    std::memcpy(block + 249, "Runaway", 7);  // up to the last byte, no terminator
+    EXPECT_EQ(tapi.GetLineName(caps), c.shown) << c.offset << " " << c.size;
+  }
 }
 
 TEST_F(Discovery, ListingFailuresNameWhatWentWrong) {
