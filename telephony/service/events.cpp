@@ -130,6 +130,12 @@ void Service::OnRequestDone(DWORD requestId, LONG result) {
       // the handle in place.
       if (request.storage) *request.storage = request.handle;
     } else {
+      // A call that never came to be: every handle given out for it so far
+      // (monitors may have had one with its first state) goes with it.
+      if (const Call* call = FindCall(request.call)) {
+        const std::vector<HCALL> held = call->handles;
+        for (HCALL h : held) ReleaseHandle(h);
+      }
       ReleaseHandle(request.handle);
       calls.erase(request.call);
     }
