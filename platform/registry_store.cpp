@@ -58,6 +58,24 @@ std::string FolderOf(const std::string& path) {
   return slash == 0 ? "/" : path.substr(0, slash);
 }
 
+// What the file was when the store last read or wrote it. Every save puts
+// a new file in place, so a different stamp means someone else wrote it.
+struct FileStamp {
+  bool exists = false;
+  dev_t device = 0;
+  ino_t inode = 0;
+  off_t size = 0;
+  long long mtimeNs = 0;
+  bool operator==(const FileStamp&) const = default;
+};
+
+FileStamp StampOf(const std::string& path) {
+  struct stat info {};
+  if (::stat(path.c_str(), &info) != 0) return {};
+  return {true, info.st_dev, info.st_ino, info.st_size,
+          static_cast<long long>(info.st_mtim.tv_sec) * 1000000000LL + info.st_mtim.tv_nsec};
+}
+
 class Store {
  public:
   // Runs `work` on the loaded tree under the lock. A load that found a
@@ -68,7 +86,9 @@ class Store {
     std::string notice;
     auto result = [&] {
       std::lock_guard lock(mutex_);
-      if (!loaded_) Load(notice);
+      // A hand edit, or another bench, changed the file since: read it
+      // again, so a save never writes over what they put there.
+      if (!loaded_ || (blocked_.empty() && StampOf(path_) != stamp_)) Load(notice);
       return work();
     }();
     if (!notice.empty()) ::MessageBox(0, notice.c_str(), "Registry", MB_OK);
@@ -107,13 +127,14 @@ class Store {
     int error = 0;
     if (!ReadWholeFile(path_, text, error)) {
       if (error != ENOENT) SetAside("cannot be read: " + ErrorText(error), notice);
-      return;
+    } else {
+      try {
+        tree_ = ParseRegFile(text);
+      } catch (const RegFileError& fault) {
+        SetAside("is damaged at line " + std::to_string(fault.line) + ": " + fault.what, notice);
+      }
     }
-    try {
-      tree_ = ParseRegFile(text);
-    } catch (const RegFileError& fault) {
-      SetAside("is damaged at line " + std::to_string(fault.line) + ": " + fault.what, notice);
-    }
+    stamp_ = StampOf(path_);
   }
 
   // Keeps the damaged file for the person to inspect; the store starts empty.
@@ -160,6 +181,7 @@ class Store {
       ::unlink(temp.c_str());
       return result;
     }
+    stamp_ = StampOf(path_);
     // The new name is in place; syncing the folder makes it survive a power
     // cut. If that fails the contents are still right, so it is not an error.
     const int folder = ::open(FolderOf(path_).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -175,6 +197,7 @@ class Store {
   std::string path_;
   RegistryTree tree_;
   std::string blocked_;  // why saving is refused, when it is
+  FileStamp stamp_;
 };
 
 Store& TheStore() {

@@ -98,6 +98,23 @@ TEST_F(RegistryTest, ReadsAFileAPersonWroteByHand) {
   EXPECT_EQ(ui->BoxCount(), 0u);
 }
 
+TEST_F(RegistryTest, AnEditMadeWhileTheBenchRunsIsKeptWhenItSaves) {
+  TRegistry reg;
+  ASSERT_TRUE(reg.OpenKey(kKey, true));
+  reg.WriteString("WavFile", "/tmp/a.wav");
+  // Someone edits the file by hand meanwhile.
+  home.WriteFile(TTestHome::Contents(home.File()) + "\"CallPhoneNumber\"=\"5551234\"\r\n");
+  EXPECT_EQ(reg.ReadString("CallPhoneNumber"), "5551234");
+  reg.WriteInteger("MaxRecordSecs", 42);
+  platform::ResetRegistryStoreForTests();
+  TRegistry fresh;
+  ASSERT_TRUE(fresh.OpenKey(kKey, false));
+  EXPECT_EQ(fresh.ReadString("WavFile"), "/tmp/a.wav");
+  EXPECT_EQ(fresh.ReadString("CallPhoneNumber"), "5551234");
+  EXPECT_EQ(fresh.ReadInteger("MaxRecordSecs"), 42);
+  EXPECT_EQ(ui->BoxCount(), 0u);
+}
+
 TEST_F(RegistryTest, AReaderOfAnotherTypeRaisesInvalidDataType) {
   TRegistry reg;
   ASSERT_TRUE(reg.OpenKey(kKey, true));
