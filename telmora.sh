@@ -4,8 +4,8 @@
 #
 #   ./telmora.sh run [--console]   build and start the bench
 #   ./telmora.sh test              build and run all tests: plain, then under
-#                                  AddressSanitizer+UBSan, then the threading
-#                                  tests under ThreadSanitizer
+#                                  AddressSanitizer+UBSan, then every test that
+#                                  needs no Qt under ThreadSanitizer
 #   ./telmora.sh bench             build and run the benchmarks
 #   ./telmora.sh line ARGS         drive the simulated line of a running
 #                                  bench (ring, hangup, status, defaults)

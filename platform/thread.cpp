@@ -73,8 +73,10 @@ bool CheckSynchronize() {
       error = std::current_exception();
     }
     {
+      // Moved, not copied: once the caller is told, only it holds the
+      // exception, so nothing here touches it again.
       std::lock_guard lock(s.mutex);
-      r->error = error;
+      r->error = std::move(error);
       r->done = true;
     }
     s.finished.notify_all();
