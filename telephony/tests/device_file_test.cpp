@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <fstream>
 
+#include "platform/tests/test_home.h"
 #include "telephony/sim/config.h"
 #include "telephony/tests/sim_fixture.h"
 
@@ -63,6 +64,7 @@ TEST(DeviceFile, BrokenFilesNameTheFileLineAndField) {
 // service from it.
 class DeviceFileService : public ::testing::Test {
  protected:
+  TTestHome home_;  // the device file lives there, apart from other tests'
   void Start(const std::string& text) {
     std::ofstream(telephony::sim::DeviceFilePath()) << text;
     Control::Reset();
