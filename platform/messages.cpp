@@ -15,6 +15,7 @@ struct Queue {
   std::mutex mutex;
   std::deque<MSG> messages;
   HANDLE nonEmpty = CreateEvent(nullptr, TRUE, FALSE, nullptr);  // manual: set while messages wait
+  HANDLE posted = CreateEvent(nullptr, FALSE, FALSE, nullptr);    // auto: set by each post
   std::function<void()> postHook;
   std::function<void()> toolkitPump;
 };
@@ -51,6 +52,7 @@ BOOL Post(DWORD thread, const MSG& msg) {
     std::lock_guard lock(q->mutex);
     q->messages.push_back(msg);
     SetEvent(q->nonEmpty);
+    SetEvent(q->posted);
     hook = q->postHook;
   }
   if (hook) hook();
@@ -122,17 +124,14 @@ BOOL PeekMessage(MSG* msg, HWND window, UINT filterMin, UINT filterMax, UINT rem
 
 BOOL GetMessage(MSG* msg, HWND window, UINT filterMin, UINT filterMax) {
   std::shared_ptr<Queue> q = QueueOf(GetCurrentThreadId());
+  // A filtered read may leave other messages queued, so it waits for the
+  // next post rather than for a non-empty queue.
+  const bool filtered = window != 0 || filterMin != 0 || filterMax != 0;
   for (;;) {
     if (Take(*q, msg, window, filterMin, filterMax, true)) return msg->message == WM_QUIT ? FALSE : TRUE;
-    HANDLE handles[2] = {q->nonEmpty, platform::SyncEvent()};
+    HANDLE handles[2] = {filtered ? q->posted : q->nonEmpty, platform::SyncEvent()};
     const DWORD count = platform::OnMainThread() ? 2 : 1;
-    const DWORD woke = WaitForMultipleObjects(count, handles, FALSE, INFINITE);
-    if (woke == WAIT_OBJECT_0 + 1) platform::CheckSynchronize();
-    // A filtered read may leave non-matching messages queued; don't spin on them.
-    if (woke == WAIT_OBJECT_0 && (window != 0 || filterMin != 0 || filterMax != 0)) {
-      MSG probe;
-      if (!Take(*q, &probe, window, filterMin, filterMax, false)) Sleep(1);
-    }
+    if (WaitForMultipleObjects(count, handles, FALSE, INFINITE) == WAIT_OBJECT_0 + 1) platform::CheckSynchronize();
   }
 }
 

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <thread>
 #include <vector>
 
 #include "platform/kernel.h"
@@ -38,4 +39,17 @@ TEST(Messages, UtilityWindowRunsItsMethodOnDispatchAndDiesWithDeallocate) {
   EXPECT_EQ(seen, std::vector<UINT>{WM_USER + 7});
   DeallocateHWnd(w);
   EXPECT_FALSE(PostMessage(w, WM_USER, 0, 0));
+}
+
+TEST(Messages, AFilteredGetMessageWaitsForItsOwnKind) {
+  MSG msg;
+  while (PeekMessage(&msg, 0, 0, 0, PM_REMOVE)) {
+  }
+  PostMessage(0, WM_USER + 1, 0, 0);  // not what the reader wants; stays queued
+  std::thread poster([main = GetCurrentThreadId()] { PostThreadMessage(main, WM_USER + 2, 7, 0); });
+  ASSERT_TRUE(GetMessage(&msg, 0, WM_USER + 2, WM_USER + 2));
+  poster.join();
+  EXPECT_EQ(msg.wParam, 7u);
+  ASSERT_TRUE(PeekMessage(&msg, 0, 0, 0, PM_REMOVE));
+  EXPECT_EQ(msg.message, WM_USER + 1);
 }
