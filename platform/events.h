@@ -17,7 +17,7 @@ class TMethod<R(Args...)> {
 
   template <class T>
   TMethod(T* object, R (T::*method)(Args...))
-      : data_(object), code_([object, method](Args... args) -> R {
+      : code_([object, method](Args... args) -> R {
           return (object->*method)(std::forward<Args>(args)...);
         }) {}
 
@@ -31,12 +31,10 @@ class TMethod<R(Args...)> {
 
   bool Assigned() const { return static_cast<bool>(code_); }
   explicit operator bool() const { return Assigned(); }
-  const void* Data() const { return data_; }
 
   R operator()(Args... args) const { return code_(std::forward<Args>(args)...); }
 
  private:
-  const void* data_ = nullptr;
   std::function<R(Args...)> code_;
 };
 

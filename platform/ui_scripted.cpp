@@ -5,20 +5,13 @@
 #include "platform/thread.h"
 
 void TScriptedUI::Record(Box box) {
-  {
-    std::lock_guard lock(mutex_);
-    boxes_.push_back(box);
-  }
-  if (OnBox) OnBox(box);
+  std::lock_guard lock(mutex_);
+  boxes_.push_back(box);
 }
 
 int TScriptedUI::MessageBox(const AnsiString& text, const AnsiString& caption, UINT flags) {
   Record(Box{Box::Kind::Message, text, caption, flags, GetCurrentThreadId()});
-  std::lock_guard lock(mutex_);
-  if (boxAnswers_.empty()) return IDOK;
-  int answer = boxAnswers_.front();
-  boxAnswers_.pop_front();
-  return answer;
+  return IDOK;
 }
 
 void TScriptedUI::ShowMessage(const AnsiString& text) {
@@ -80,11 +73,6 @@ int TScriptedUI::ShowModal(TCustomForm& form) {
 void TScriptedUI::QueuePromptAnswer(std::optional<AnsiString> answer) {
   std::lock_guard lock(mutex_);
   prompts_.push_back(std::move(answer));
-}
-
-void TScriptedUI::QueueBoxAnswer(int answer) {
-  std::lock_guard lock(mutex_);
-  boxAnswers_.push_back(answer);
 }
 
 void TScriptedUI::QueueDialog(std::function<void(TCustomForm&)> operatorPart) {

@@ -1,5 +1,6 @@
 // The interaction used by tests: records every box and prompt, answers
-// prompts and dialogs from a script. Safe to call from any thread.
+// prompts and dialogs from a script; every message box answers OK. Safe to
+// call from any thread.
 #pragma once
 
 #include <deque>
@@ -29,15 +30,10 @@ class TScriptedUI : public TUserInteraction {
   // Answers for the next prompts, in order; std::nullopt cancels. With no
   // answer left a prompt is cancelled.
   void QueuePromptAnswer(std::optional<AnsiString> answer);
-  // Answers for the next message boxes (IDOK when none is queued).
-  void QueueBoxAnswer(int answer);
   // Plays the operator's part in the next modal dialogs: gets the form,
   // sets its ModalResult (and whatever state the form has). A dialog with no
   // handler left is cancelled. The close query is asked as a view would.
   void QueueDialog(std::function<void(TCustomForm&)> operatorPart);
-  // Runs while a box is "shown", on the calling thread; lets a test make
-  // something happen inside a modal box.
-  std::function<void(const Box&)> OnBox;
 
   std::vector<Box> Boxes() const;
   std::size_t BoxCount() const;
@@ -49,7 +45,6 @@ class TScriptedUI : public TUserInteraction {
   mutable std::mutex mutex_;
   std::vector<Box> boxes_;
   std::deque<std::optional<AnsiString>> prompts_;
-  std::deque<int> boxAnswers_;
   std::deque<std::function<void(TCustomForm&)>> dialogs_;
 };
 
