@@ -48,13 +48,6 @@ constexpr EditCommand kEditCommands[] = {
     {"max", "edtMaxRecordTime", "show or set the maximum recording seconds"},
 };
 
-AnsiString Trim(const AnsiString& text) {
-  std::size_t first = 0, last = text.size();
-  while (first < last && std::isspace(static_cast<unsigned char>(text[first]))) ++first;
-  while (last > first && std::isspace(static_cast<unsigned char>(text[last - 1]))) --last;
-  return text.substr(first, last - first);
-}
-
 AnsiString Lower(AnsiString text) {
   for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   return text;

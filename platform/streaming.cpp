@@ -25,13 +25,6 @@ AnsiString Unquote(const AnsiString& value, int line) {
   return out;
 }
 
-AnsiString Trim(const std::string& s) {
-  const auto b = s.find_first_not_of(" \t\r");
-  if (b == std::string::npos) return "";
-  const auto e = s.find_last_not_of(" \t\r");
-  return AnsiString(s.substr(b, e - b + 1));
-}
-
 struct Palette {
   std::mutex mutex;
   std::vector<std::pair<AnsiString, AnsiString>> entries;

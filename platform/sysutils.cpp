@@ -69,6 +69,13 @@ AnsiString Pad(int value, int width) {
 int AnsiString::ToInt() const { return StrToInt(*this); }
 int AnsiString::ToIntDef(int fallback) const { return StrToIntDef(*this, fallback); }
 
+AnsiString Trim(const AnsiString& text) {
+  const auto first = text.find_first_not_of(" \t\r\n\f\v");
+  if (first == std::string::npos) return "";
+  const auto last = text.find_last_not_of(" \t\r\n\f\v");
+  return AnsiString(text.substr(first, last - first + 1));
+}
+
 int StrToInt(const AnsiString& text) {
   int value = 0;
   if (!ParseInt(text, value)) throw EConvertError("'" + text + "' is not a valid integer value");

@@ -48,6 +48,9 @@ class EConvertError : public Exception {
 
 // Strict conversion: optional sign and decimal digits only, within 32 bits;
 // anything else raises EConvertError with "'<text>' is not a valid integer value".
+// Without leading and trailing white space (blanks, tabs, line ends).
+AnsiString Trim(const AnsiString& text);
+
 int StrToInt(const AnsiString& text);
 int StrToIntDef(const AnsiString& text, int fallback);
 AnsiString IntToStr(long long value);
