@@ -13,7 +13,7 @@ set -euo pipefail
 cd "$(dirname "$0")"
 
 packages=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev
-          qt6-base-dev libtomlplusplus-dev)
+          qt6-base-dev libtomlplusplus-dev fonts-dejavu-core)
 
 install_missing() {
   local missing=()
