@@ -74,6 +74,10 @@ struct DeviceConfig {
 // Operations whose outcome a test may force.
 enum class Op { Open, MakeCall, Answer, Drop, GenerateTone, GetID, RequestMakeCall };
 
+// Beyond this a bench millisecond lasts longer than the clock's waits can
+// express.
+constexpr double kMaxTimeScale = 1000000.0;
+
 struct Config {
   DWORD serviceVersion = TAPI_VERSION2_2;
   double timeScale = 1.0;     // real time per bench time: 0.01 runs 100 times faster

@@ -352,8 +352,9 @@ Config Read(const Reader& r, const toml::table& root) {
     r.CheckKeys(*service, "service", {"version", "time_scale", "manual_clock", "control_socket"});
     config.serviceVersion = r.Version(*service, "service", "version", TAPI_VERSION2_2);
     config.timeScale = r.Real(*service, "service", "time_scale", 1.0);
-    if (!(config.timeScale > 0) || !std::isfinite(config.timeScale))
-      r.Fail(service->get("time_scale")->source(), "service.time_scale", "must be above 0");
+    if (!(config.timeScale > 0) || !(config.timeScale <= kMaxTimeScale))
+      r.Fail(service->get("time_scale")->source(), "service.time_scale",
+             "must be above 0 and at most " + std::to_string(static_cast<int>(kMaxTimeScale)));
     config.manualClock = r.Bool(*service, "service", "manual_clock", false);
     config.controlSocket = r.Bool(*service, "service", "control_socket", true);
   }

@@ -13,10 +13,16 @@ namespace {
 
 constexpr const char* kNotSimulated = "the line service does not run simulated lines";
 
+thread_local int t_noStart = 0;
+
+void StartUnlessServingTheSocket() {
+  if (t_noStart == 0) EnsureServiceStarted();
+}
+
 // Runs use on the current simulated provider, starting the service first.
 template <typename Use>
 bool OnSim(Use use) {
-  EnsureServiceStarted();
+  StartUnlessServingTheSocket();
   bool found = false;
   WithCurrent([&](SimProvider* sim) {
     if (!sim) return;
@@ -36,6 +42,9 @@ std::string StateName(DWORD state) {
 }
 
 }  // namespace
+
+NoServiceStart::NoServiceStart() { ++t_noStart; }
+NoServiceStart::~NoServiceStart() { --t_noStart; }
 
 std::string Control::Ring(DWORD device, const std::string& name, const std::string& number, DWORD flags, int rings) {
   IncomingCall call;
@@ -76,7 +85,7 @@ void Control::ClearFarEnd() {
 }
 
 std::string Control::Status() {
-  EnsureServiceStarted();
+  StartUnlessServingTheSocket();
   const ServiceSnapshot snap = Snapshot();
   std::ostringstream out;
   out << "line service: " << (snap.running ? "running" : "stopped") << ", version " << Version(snap.version) << ", "

@@ -15,6 +15,18 @@
 
 namespace telephony::sim {
 
+// While one exists on a thread, Control's functions on that thread work on
+// the running simulated provider only and never start the service: a
+// command that reaches the control socket while the bench shuts down must
+// not bring the service back up behind it.
+class NoServiceStart {
+ public:
+  NoServiceStart();
+  ~NoServiceStart();
+  NoServiceStart(const NoServiceStart&) = delete;
+  NoServiceStart& operator=(const NoServiceStart&) = delete;
+};
+
 class Control {
  public:
   // An incoming call with the given caller identity on a device. flags adds

@@ -7,9 +7,11 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 
 #include "telephony/sim/commands.h"
+#include "telephony/sim/control.h"
 
 namespace telephony::sim {
 namespace {
@@ -25,15 +27,27 @@ bool Address(const std::string& path, sockaddr_un& address) {
   return true;
 }
 
-bool WaitFor(int fd, short events) {
-  pollfd p{fd, events, 0};
-  return poll(&p, 1, kIoTimeoutMs) == 1 && (p.revents & events);
+using Clock = std::chrono::steady_clock;
+
+// Waits for the socket until the deadline of the whole exchange, so a peer
+// that trickles its bytes cannot hold the other side for longer; a stop fd
+// that becomes readable ends the wait too.
+bool WaitFor(int fd, short events, Clock::time_point deadline, int stopFd) {
+  for (;;) {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+    if (left <= 0) return false;
+    pollfd p[2] = {{fd, events, 0}, {stopFd, POLLIN, 0}};
+    const int n = poll(p, stopFd >= 0 ? 2 : 1, static_cast<int>(left));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0 || (stopFd >= 0 && p[1].revents)) return false;
+    return (p[0].revents & events) != 0;
+  }
 }
 
-bool WriteAll(int fd, const std::string& data) {
+bool WriteAll(int fd, const std::string& data, Clock::time_point deadline, int stopFd = -1) {
   std::size_t sent = 0;
   while (sent < data.size()) {
-    if (!WaitFor(fd, POLLOUT)) return false;
+    if (!WaitFor(fd, POLLOUT, deadline, stopFd)) return false;
     const ssize_t n = send(fd, data.data() + sent, data.size() - sent, MSG_NOSIGNAL);
     if (n <= 0) return false;
     sent += static_cast<std::size_t>(n);
@@ -42,16 +56,18 @@ bool WriteAll(int fd, const std::string& data) {
 }
 
 // Reads until the peer closes its side.
-bool ReadAll(int fd, std::string& data) {
+bool ReadAll(int fd, std::string& data, Clock::time_point deadline, int stopFd = -1) {
   char buffer[4096];
   for (;;) {
-    if (data.size() > kMaxRequest || !WaitFor(fd, POLLIN)) return false;
+    if (data.size() > kMaxRequest || !WaitFor(fd, POLLIN, deadline, stopFd)) return false;
     const ssize_t n = recv(fd, buffer, sizeof buffer, 0);
     if (n < 0) return false;
     if (n == 0) return true;
     data.append(buffer, static_cast<std::size_t>(n));
   }
 }
+
+Clock::time_point Deadline() { return Clock::now() + std::chrono::milliseconds(kIoTimeoutMs); }
 
 }  // namespace
 
@@ -120,13 +136,15 @@ void ControlSocket::Serve() {
 }
 
 void ControlSocket::Handle(int connection) {
+  const auto deadline = Deadline();
   std::string request;
-  if (!ReadAll(connection, request)) return;
+  if (!ReadAll(connection, request, deadline, wakeup_[0])) return;
   std::vector<std::string> args;
   for (std::size_t start = 0, end; (end = request.find('\0', start)) != std::string::npos; start = end + 1)
     args.push_back(request.substr(start, end - start));
+  NoServiceStart onlyTheRunningService;
   const CommandResult result = RunCommand(args);
-  WriteAll(connection, std::string(result.ok ? "ok\n" : "error\n") + result.text);
+  WriteAll(connection, std::string(result.ok ? "ok\n" : "error\n") + result.text, deadline, wakeup_[0]);
 }
 
 bool SendCommand(const std::string& path, const std::vector<std::string>& args, bool& ok, std::string& text,
@@ -148,7 +166,8 @@ bool SendCommand(const std::string& path, const std::vector<std::string>& args, 
     request.push_back('\0');
   }
   std::string reply;
-  const bool exchanged = WriteAll(fd, request) && shutdown(fd, SHUT_WR) == 0 && ReadAll(fd, reply);
+  const auto deadline = Deadline();
+  const bool exchanged = WriteAll(fd, request, deadline) && shutdown(fd, SHUT_WR) == 0 && ReadAll(fd, reply, deadline);
   close(fd);
   if (!exchanged) {
     error = "the bench did not answer on " + path;

@@ -1,5 +1,7 @@
 #include "telephony/sim/scheduler.h"
 
+#include "telephony/sim/config.h"
+
 namespace telephony::sim {
 
 Scheduler::Scheduler(double timeScale, bool manualClock)
@@ -52,7 +54,7 @@ void Scheduler::After(double delayMs, Task task) {
 void Scheduler::SetTimeScale(double timeScale) {
   {
     std::lock_guard lock(mu_);
-    if (!(timeScale > 0)) return;
+    if (!(timeScale > 0) || !(timeScale <= kMaxTimeScale)) return;
     baseNow_ = NowLocked();
     baseReal_ = std::chrono::steady_clock::now();
     scale_ = timeScale;

@@ -6,16 +6,29 @@
 #include "telephony/sim/names.h"
 
 namespace telephony::sim {
-namespace {
 
-// '*' matches any run of characters, '?' exactly one.
-bool Matches(const char* pattern, const char* text) {
-  if (*pattern == '\0') return *text == '\0';
-  if (*pattern == '*') return Matches(pattern + 1, text) || (*text && Matches(pattern, text + 1));
-  return *text && (*pattern == '?' || *pattern == *text) && Matches(pattern + 1, text + 1);
+// Linear in the lengths: it runs with the service's lock held, so a pattern of many '*'
+// and a long number must not make every line call wait.
+bool MatchesNumberPattern(const char* pattern, const char* text) {
+  const char* star = nullptr;  // the last '*' seen, and where its run began
+  const char* resume = nullptr;
+  while (*text) {
+    if (*pattern == '*') {
+      star = pattern++;
+      resume = text;
+    } else if (*pattern == '?' || *pattern == *text) {
+      ++pattern;
+      ++text;
+    } else if (star) {
+      pattern = star + 1;
+      text = ++resume;
+    } else {
+      return false;
+    }
+  }
+  while (*pattern == '*') ++pattern;
+  return *pattern == '\0';
 }
-
-}  // namespace
 
 SimProvider::SimProvider(Config config, std::string configError)
     : config_(std::move(config)),
@@ -213,7 +226,7 @@ LONG SimProvider::MakeCall(DWORD device, CallKey key, DWORD requestId, const Out
   call.phase = Phase::Dialing;
   call.number = request.address;
   for (const OutgoingRule& rule : config_.devices[device].outgoing) {
-    if (Matches(rule.pattern.c_str(), request.address.c_str())) {
+    if (MatchesNumberPattern(rule.pattern.c_str(), request.address.c_str())) {
       call.rule = rule;
       break;
     }

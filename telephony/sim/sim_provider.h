@@ -21,6 +21,10 @@
 
 namespace telephony::sim {
 
+// Whether a dialled number matches an outgoing rule's pattern: '*' any run
+// of characters, '?' exactly one.
+bool MatchesNumberPattern(const char* pattern, const char* text);
+
 class ControlSocket;
 
 class SimProvider : public LineProvider {

@@ -4,6 +4,7 @@
 #include <fstream>
 
 #include "platform/tests/test_home.h"
+#include "telephony/sim/sim_provider.h"
 #include "telephony/sim/config.h"
 #include "telephony/tests/sim_fixture.h"
 
@@ -36,6 +37,7 @@ TEST(DeviceFile, BrokenFilesNameTheFileLineAndField) {
       {"[service]\nversion = \n", "devices.toml:2:"},
       {"[service]\ntime_scal = 1.0\n" + h, "devices.toml:2: service.time_scal: unknown key"},
       {"[service]\ntime_scale = 0\n" + h, "devices.toml:2: service.time_scale: must be above 0"},
+      {"[service]\ntime_scale = 1e300\n" + h, "devices.toml:2: service.time_scale: must be above 0 and at most"},
       {"[service]\nversion = \"two\"\n" + h, "devices.toml:2: service.version: expected a version"},
       {"", "device: no [[device]] tables"},
       {"[[device]]\nname = \"x\"\n", "device[0].media_modes: missing"},
@@ -176,3 +178,25 @@ rings = 1
 }
 
 }  // namespace
+
+TEST(OutgoingRules, NumberPatterns) {
+  struct Row {
+    const char* pattern;
+    const char* number;
+    bool matches;
+  };
+  const Row rows[] = {
+      {"*", "", true},          {"*", "5551234", true},      {"*0000", "5550000", true},
+      {"*0000", "5550001", false}, {"555????", "5551234", true}, {"555????", "555123", false},
+      {"5*5", "55", true},      {"5*5", "5", false},         {"*9*9", "1929", true},
+      {"", "", true},           {"", "1", false},            {"a*b*c", "axxbyyc", true},
+      {"a*b*c", "axxbyy", false},
+  };
+  for (const Row& row : rows)
+    EXPECT_EQ(telephony::sim::MatchesNumberPattern(row.pattern, row.number), row.matches)
+        << row.pattern << " ~ " << row.number;
+  // Many stars against a long number that almost matches: this once took
+  // minutes, with every line call waiting behind it.
+  const std::string number(255, '1');
+  EXPECT_FALSE(telephony::sim::MatchesNumberPattern("*1*1*1*1*1*1*1*1*2", number.c_str()));
+}
