@@ -133,7 +133,7 @@ class ConsoleFace {
 
     try {
       form_ = createMainForm();
-    } catch (const Exception& e) {
+    } catch (const std::exception& e) {
       ShowException(e);
     }
     if (form_) {
@@ -167,11 +167,17 @@ class ConsoleFace {
         continue;
       }
       HandleMessage(msg);
+      if (form_) CloseIfPending();
     }
   }
 
   LRESULT OnMessage(UINT message) {
     if (message != WM_CONSOLE_LINE || !form_) return 0;
+    ++lineDepth_;
+    struct Leave {
+      int& depth;
+      ~Leave() { --depth; }
+    } leave{lineDepth_};
     // A prompt is reading its answer: the line is the prompt's, and the
     // command that would follow it waits until the prompt has its answer.
     if (promptDepth_ > 0) {
@@ -250,8 +256,12 @@ class ConsoleFace {
 
   // Closing waits for a running command, as the window does: a quit typed
   // while Record waits is carried out when Record has returned.
+  // Form code is on the stack: a click, or a handler of some other message
+  // that serves the queue while it waits (this line's own dispatch aside).
+  bool FormCodeRunning() const { return form_->BusyDepth() > 0 || platform::DispatchDepth() > lineDepth_; }
+
   void RequestClose(bool endOfInput) {
-    if (form_->BusyDepth() > 0) {
+    if (FormCodeRunning()) {
       if (!closePending_) ui_.Print("Closing when the running command has finished.");
       closePending_ = true;
       closeForced_ = closeForced_ || endOfInput;
@@ -261,7 +271,7 @@ class ConsoleFace {
   }
 
   void CloseIfPending() {
-    if (closePending_ && form_ && form_->BusyDepth() == 0) {
+    if (closePending_ && form_ && !FormCodeRunning()) {
       closePending_ = false;
       Close(closeForced_);
     }
@@ -359,6 +369,7 @@ class ConsoleFace {
   bool quitDeferred_ = false;
   bool endOfInput_ = false;
   bool closePending_ = false;
+  int lineDepth_ = 0;  // input lines being handled, nested ones included
   bool closeForced_ = false;
 };
 
@@ -410,5 +421,7 @@ int RenderDeviceListOnConsole(TCustomForm& form, TConsoleUI& ui) {
       press(ok, mrOk);
     }
     if (form.CloseQuery()) return form.ModalResult;
+    // Nobody is left to answer: the dialog closes cancelled.
+    if (!read) return mrCancel;
   }
 }

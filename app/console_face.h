@@ -23,6 +23,6 @@ class TConsoleUI;
 int RunConsoleFace(std::istream& input, const std::function<std::unique_ptr<TCustomForm>()>& createMainForm);
 
 // Shows the device selection dialog on the console: its entries numbered,
-// then a number picks one, `ok` accepts as it stands, and `cancel`, an
-// empty line or end of input cancels. Installed by RunConsoleFace.
+// then a number picks one, `ok` accepts as it stands, `cancel` or end of
+// input cancels, and an empty line asks again. Installed by RunConsoleFace.
 int RenderDeviceListOnConsole(TCustomForm& form, TConsoleUI& ui);

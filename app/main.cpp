@@ -46,7 +46,7 @@ int main(int argc, char* argv[]) {
     (void)argv;
 #endif
     return RunConsoleFace(std::cin, CreateMainForm);
-  } catch (const Exception& e) {
+  } catch (const std::exception& e) {
     ShowException(e);
   }
   return 0;

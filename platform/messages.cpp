@@ -78,6 +78,7 @@ bool Take(Queue& q, MSG* out, HWND window, UINT min, UINT max, bool remove) {
 }
 
 thread_local bool inToolkitPump = false;
+thread_local int dispatchDepth = 0;
 
 }  // namespace
 
@@ -151,6 +152,10 @@ LRESULT DispatchMessage(const MSG* msg) {
     if (it == r.windows.end()) return 0;
     method = it->second.method;
   }
+  struct Depth {
+    Depth() { ++dispatchDepth; }
+    ~Depth() { --dispatchDepth; }
+  } depth;
   return (*method)(msg->message, msg->wParam, msg->lParam);
 }
 
@@ -169,6 +174,8 @@ void DeallocateHWnd(HWND window) {
 }
 
 namespace platform {
+
+int DispatchDepth() { return dispatchDepth; }
 
 HANDLE QueueEventForCurrentThread() { return QueueOf(GetCurrentThreadId())->nonEmpty; }
 

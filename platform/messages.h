@@ -29,6 +29,11 @@ void DeallocateHWnd(HWND window);
 
 namespace platform {
 
+// How many DispatchMessage calls are running on the calling thread, nested
+// ones included: a face tells by it that form code started by a message is
+// still on the stack.
+int DispatchDepth();
+
 // The kernel event that is signalled while the calling thread's queue holds
 // messages. Owned by the queue; never close it.
 HANDLE QueueEventForCurrentThread();

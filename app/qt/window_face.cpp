@@ -16,7 +16,7 @@ int RunWindowFace(int& argc, char** argv, const std::function<std::unique_ptr<TC
     std::unique_ptr<TCustomForm> form;
     try {
       form = createMainForm();
-    } catch (const Exception& e) {
+    } catch (const std::exception& e) {
       ShowException(e);
     }
     if (form) {

@@ -153,6 +153,30 @@ TEST(ConsoleFace, QuitDuringARunningCommandWaitsForIt) {
   EXPECT_EQ(log, (Log{"record begins", "stop", "record ends", "close query", "destroyed"}));
 }
 
+TEST(ConsoleFace, QuitWhileAnotherMessagesHandlerServesTheQueueWaitsForIt) {
+  // Not a click: a handler of some other message (an audio notification,
+  // say) that serves the queue while it waits, and a quit typed meanwhile.
+  Log log;
+  HWND other = AllocateHWnd([&log](UINT message, WPARAM, LPARAM) -> LRESULT {
+    if (message != WM_USER + 7) return 0;
+    log.push_back("handler begins");
+    MSG msg;
+    for (;;) {
+      if (PeekMessage(&msg, 0, 0, 0, PM_REMOVE)) {
+        DispatchMessage(&msg);
+      } else if (WaitForSingleObject(platform::QueueEventForCurrentThread(), 300) != WAIT_OBJECT_0) {
+        break;  // the input has been served; nothing else is coming
+      }
+    }
+    log.push_back("handler ends");
+    return 0;
+  });
+  PostMessage(other, WM_USER + 7, 0, 0);  // ahead of every input line
+  RunFace("quit\n", [&] { return std::make_unique<ProbeForm>(log); });
+  DeallocateHWnd(other);
+  EXPECT_EQ(log, (Log{"handler begins", "handler ends", "close query", "destroyed"}));
+}
+
 Variant Setting(const char* name, int typeCode) {
   return ReadFromRegistry("", HKEY_CURRENT_USER, TelmoraSettingsKey, name, typeCode);
 }
