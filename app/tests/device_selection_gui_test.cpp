@@ -12,6 +12,7 @@
 #include "app/tests/qt_test_support.h"
 #include "component/mkTAPI.h"
 #include "component/mkTAPIThread.h"
+#include "component/tests/thread_wiring.h"
 #include "platform/kernel.h"
 #include "telephony/service/control.h"
 #include "telephony/sim/control.h"
@@ -84,9 +85,7 @@ TEST_F(DeviceSelection, AHandOverArrivingInsideAModalBoxIsServedThere) {
   const HLINEAPP app = reg.app;
   HANDLE stop = CreateEvent(nullptr, TRUE, FALSE, nullptr);
   mkTAPIThread thread(true);
-  thread.FLineApp = app;
-  thread.FTapiEvent = reg.event;
-  thread.FStopEvent = stop;
+  WireMessageThread(thread, app, reg.event, stop);
   QMessageBox* openBox = nullptr;
   bool servedInsideTheBox = false;
   // The operator reads the box until the hand-over has come through it.

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "component/mkTAPI.h"
+#include "component/tests/thread_wiring.h"
 #include "platform/kernel.h"
 #include "platform/ui_scripted.h"
 #include "telephony/service/control.h"
@@ -30,10 +31,8 @@ class HeldOpen : public TmkTAPI {
     line = teltest::Open(reg, 0, privileges, media);
     stop = CreateEvent(nullptr, TRUE, FALSE, nullptr);
     holder.reset(new mkTAPIThread(true));
-    holder->FLineApp = app;
-    holder->FTapiEvent = reg.event;
-    holder->FStopEvent = stop;
-    if (dispatch) holder->FOnDispatch = TLineMessageDispatch::FromCallable(dispatch);
+    WireMessageThread(*holder.get(), app, reg.event, stop,
+                      dispatch ? TLineMessageDispatch::FromCallable(dispatch) : TLineMessageDispatch());
     holder->Resume();
   }
 };
@@ -41,10 +40,7 @@ class HeldOpen : public TmkTAPI {
 class CloseDevice : public ::testing::Test {
  protected:
   void SetUp() override {
-    telephony::sim::Config config = telephony::sim::DefaultConfig();
-    config.manualClock = true;
-    config.controlSocket = false;
-    telephony::sim::Control::Install(config);
+    telephony::sim::Control::Install(teltest::ManualConfig());
     // Objects the platform makes once, on first use.
     platform::SyncEvent();
     platform::QueueEventForCurrentThread();

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "component/mkTAPIThread.h"
+#include "component/tests/thread_wiring.h"
 #include "telephony/service/control.h"
 #include "telephony/sim/control.h"
 #include "telephony/tests/sim_fixture.h"
@@ -28,9 +29,7 @@ struct Wiring {
   }
   std::unique_ptr<mkTAPIThread> Start(HLINEAPP app, HANDLE tapi, HANDLE stop) {
     auto t = std::make_unique<mkTAPIThread>(true);
-    t->FLineApp = app;
-    t->FTapiEvent = tapi;
-    t->FStopEvent = stop;
+    WireMessageThread(*t, app, tapi, stop);
     t->Resume();
     return t;
   }
@@ -107,10 +106,7 @@ struct Registration {
 class LiveThread : public ::testing::Test {
  protected:
   void SetUp() override {
-    telephony::sim::Config config = telephony::sim::DefaultConfig();
-    config.manualClock = true;
-    config.controlSocket = false;
-    telephony::sim::Control::Install(config);
+    telephony::sim::Control::Install(teltest::ManualConfig());
   }
   void TearDown() override { telephony::sim::Control::Reset(); }
   HCALL IncomingCallHandle(const Registration& reg) {
@@ -145,14 +141,11 @@ TEST_F(LiveThread, HandsACopyOfEachMessageToTheMainThread) {
   std::vector<LINEMESSAGE> seen;
   std::vector<bool> onMain;
   std::vector<const LINEMESSAGE*> pointers;
-  thread.FLineApp = reg.app;
-  thread.FTapiEvent = reg.event;
-  thread.FStopEvent = stop;
-  thread.FOnDispatch = TLineMessageDispatch::FromCallable([&](LINEMESSAGE* m) {
-    seen.push_back(*m);
-    pointers.push_back(m);
-    onMain.push_back(platform::OnMainThread());
-  });
+  WireMessageThread(thread, reg.app, reg.event, stop, TLineMessageDispatch::FromCallable([&](LINEMESSAGE* m) {
+                      seen.push_back(*m);
+                      pointers.push_back(m);
+                      onMain.push_back(platform::OnMainThread());
+                    }));
   thread.Resume();
   const LINEMESSAGE sent[2] = {{11, 40, 1, 2, 3, 4}, {12, LINE_REPLY, 0, 9, 0, 0}};
   for (const auto& m : sent) ASSERT_EQ(telephony::InjectMessage(reg.app, m), 0);
@@ -175,9 +168,7 @@ TEST_F(LiveThread, WithoutATargetOnlyIdleCallsWithAHandleAreReleased) {
   HANDLE stop = CreateEvent(nullptr, TRUE, FALSE, nullptr);
   auto drain = [&](auto queue) {
     mkTAPIThread thread(true);
-    thread.FLineApp = reg.app;
-    thread.FTapiEvent = reg.event;
-    thread.FStopEvent = stop;
+    WireMessageThread(thread, reg.app, reg.event, stop);
     ResetEvent(stop);
     queue();
     thread.Resume();
